@@ -1,0 +1,223 @@
+#include "app/CMain.h"
+
+#include "app/Preferences.h"
+#include "data/CClipboard.h"
+#include "data/CShortcut.h"
+#include "data/DataFile.h"
+#include "data/ShortcutName.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QThread>
+#include <memory>
+
+namespace {
+// The one controller, for GetMain() and for the signal handlers.
+CMain* s_pCurrent = nullptr;
+} // namespace
+
+CMain* GetMain()
+{
+    return s_pCurrent;
+}
+
+CMain::CMain()
+{
+    s_pCurrent = this;
+}
+
+CMain::~CMain()
+{
+    delete m_pShortcut;
+    delete m_pClipboard;
+    if (s_pCurrent == this)
+        s_pCurrent = nullptr;
+}
+
+void CMain::SetPlatform(std::unique_ptr<platform::Services> services)
+{
+    m_pPlatform = std::move(services);
+}
+
+int CMain::Start()
+{
+    if (!LoadPreferences())
+        return 1;
+    InstallSystemHook();
+    CreateStores();
+    RunMessageLoop();
+    DestroySystemHook();
+    SavePreferences();
+    return 1;
+}
+
+int CMain::Quit()
+{
+    m_bQuit = 1;
+    return 1;
+}
+
+int CMain::LoadPreferences()
+{
+    std::unique_ptr<QSettings> settings(OpenSettings());
+    m_bFirstRun = ReadPreferences(*this, *settings);
+    return data::EnsureDataFile(m_strDatabase, m_bFirstRun) == data::DataFileState::Ready ? 1 : 0;
+}
+
+int CMain::SavePreferences()
+{
+    std::unique_ptr<QSettings> settings(OpenSettings());
+    WritePreferences(*this, *settings);
+    return 1;
+}
+
+int CMain::CreateDatabase()
+{
+    data::CreateDatabase(m_strDatabase);
+    return 1;
+}
+
+int CMain::InstallSystemHook()
+{
+    return 1;
+}
+
+int CMain::DestroySystemHook()
+{
+    return 1;
+}
+
+int CMain::CreateStores()
+{
+    m_pShortcut = new CShortcut(m_strDatabase);
+    m_pClipboard = new CClipboard(ClipboardContext{
+        [this] { return m_nMaxClipboardItems; },
+        [this] { return m_nUpgradeToShortcut; },
+        [this](const QString& text) { return ShortcutTextExists(text); },
+        [this](const QString& text) { MakeShortcutFromText(text); },
+        [this] { return m_strDatabase; },
+    });
+    if (m_bLoadClipboardOnStartup)
+        m_pClipboard->Load();
+    if (m_bClipboardAutoSave)
+        SetClipboardAutoSave(true);
+    return 1;
+}
+
+void CMain::RunMessageLoop()
+{
+    // The program's own polling loop: only the quit flag ends it. A quit posted to the application
+    // is dispatched like any other event and changes nothing, since no QEventLoop runs here.
+    QAbstractEventDispatcher* dispatcher = QThread::currentThread()->eventDispatcher();
+    while (!m_bQuit) {
+        const bool busy = dispatcher->processEvents(QEventLoop::AllEvents);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (!busy && !m_bQuit)
+            QThread::msleep(50);
+    }
+}
+
+void CMain::HideSplash()
+{
+}
+
+void CMain::SetClipboardAutoSave(bool on)
+{
+    m_bClipboardAutoSave = on ? 1 : 0;
+}
+
+int CMain::CaptureClipboard()
+{
+    return 1;
+}
+
+void CMain::AddClipboardText(const QString& text)
+{
+    m_pClipboard->Add(text);
+}
+
+void CMain::GetNextClipboardItem(QString& text)
+{
+    m_pClipboard->GetNext(text);
+}
+
+void CMain::UseClipboardItem(int index)
+{
+    m_pClipboard->Use(index);
+}
+
+int CMain::DeleteClipboardItem(int index)
+{
+    return m_pClipboard->Delete(index);
+}
+
+int CMain::DeleteAllClipboardItems()
+{
+    return m_pClipboard->DeleteAll();
+}
+
+void CMain::SaveClipboard()
+{
+    m_pClipboard->Save();
+}
+
+void CMain::LoadClipboard()
+{
+    m_pClipboard->Load();
+}
+
+ShortcutRecord* CMain::FindShortcut(QString name)
+{
+    if (!m_bShortcutsCaseSensitive)
+        name = name.toLower();
+    return m_pShortcut->Lookup(name);
+}
+
+int CMain::AddShortcut(ShortcutRecord* record)
+{
+    if (!m_bShortcutsCaseSensitive)
+        record->shortcut = record->shortcut.toLower();
+    return m_pShortcut->Add(record) ? 1 : 0;
+}
+
+bool CMain::RemoveShortcut(const QString& name)
+{
+    return m_pShortcut->Remove(name);
+}
+
+int CMain::RemoveAllShortcuts()
+{
+    m_pShortcut->RemoveAll();
+    return 1;
+}
+
+ShortcutRecord* CMain::GetNextShortcut()
+{
+    return m_pShortcut->GetNext();
+}
+
+bool CMain::ShortcutTextExists(const QString& text)
+{
+    return m_pShortcut->HasText(text);
+}
+
+void CMain::MakeShortcutFromText(const QString& text)
+{
+    auto* record = new ShortcutRecord;
+    record->text = text;
+    record->shortcut = data::MakeFreeShortcutName(text, [this](const QString& name) { return FindShortcut(name) != nullptr; });
+    // Typed names are looked up in small letters unless shortcuts are case-sensitive, so the name is
+    // stored that way too, or the new shortcut could never be typed.
+    if (!m_bShortcutsCaseSensitive)
+        record->shortcut = record->shortcut.toLower();
+    m_pShortcut->Add(record);
+}
+
+void CMain::ReloadShortcuts()
+{
+    // The new store is loaded before the old one goes, so a data file that cannot be read leaves
+    // the shortcuts in use as they were.
+    auto* fresh = new CShortcut(m_strDatabase);
+    delete m_pShortcut;
+    m_pShortcut = fresh;
+}

@@ -1,0 +1,99 @@
+#pragma once
+// The controller: one instance for the life of the program. It holds the working copy of the
+// preferences, the quit and enabled flags, the windows and the two stores, runs start-up, the main
+// loop and the shutdown, and is the only way other code reaches the stores.
+#include "platform/Platform.h"
+
+#include <QString>
+#include <csignal>
+#include <memory>
+
+class CQuillboxDlg;
+class CSplashDlg;
+class CShortcut;
+class CClipboard;
+struct ShortcutRecord;
+
+class CMain {
+public:
+    CMain();
+    virtual ~CMain();
+    CMain(const CMain&) = delete;
+    CMain& operator=(const CMain&) = delete;
+
+    // Start-up, the main loop and the shutdown; returns when the user has quit.
+    int Start();
+    // Sets the quit flag; the main loop ends on its next pass.
+    int Quit();
+
+    // Reads every preference (writing the defaults of missing ones) and makes sure a data file
+    // exists. Returns 0 only when the user declined to create a missing data file: the program
+    // then ends before any window exists.
+    int LoadPreferences();
+    // Writes every preference, unconditionally.
+    int SavePreferences();
+    // Creates a new, empty data file at m_strDatabase.
+    int CreateDatabase();
+
+    int InstallSystemHook();
+    int DestroySystemHook();
+    int CreateStores();
+    // Dispatches events until m_bQuit is set; sleeps 50 ms whenever nothing was pending.
+    void RunMessageLoop();
+    void HideSplash();
+    void SetClipboardAutoSave(bool on);
+
+    // The clipboard history.
+    int CaptureClipboard();
+    void AddClipboardText(const QString& text);
+    void GetNextClipboardItem(QString& text);
+    void UseClipboardItem(int index);
+    int DeleteClipboardItem(int index);
+    int DeleteAllClipboardItems();
+    void SaveClipboard();
+    void LoadClipboard();
+
+    // The shortcuts. Names are lower-cased first unless shortcuts are case-sensitive.
+    ShortcutRecord* FindShortcut(QString name);
+    int AddShortcut(ShortcutRecord* record);
+    bool RemoveShortcut(const QString& name);
+    int RemoveAllShortcuts();
+    ShortcutRecord* GetNextShortcut();
+    bool ShortcutTextExists(const QString& text);
+    void MakeShortcutFromText(const QString& text);
+    void ReloadShortcuts();
+
+    // The seams to the operating system this program runs with (the X11 backend, or fakes in tests).
+    platform::Services& Platform() { return *m_pPlatform; }
+    void SetPlatform(std::unique_ptr<platform::Services> services);
+
+    // Preferences and state, in declaration order.
+    int m_nUpgradeToShortcut = -1;
+    int m_bLoadClipboardOnStartup = 0;
+    int m_bClipboardAutoSave = 0;
+    // Set from the tray's Quit and from SIGINT/SIGTERM, hence a type a signal handler may write.
+    volatile std::sig_atomic_t m_bQuit = 0;
+    int m_bAutoPasteShortcut = 1;
+    int m_nMaxClipboardItems = 10;
+    platform::WindowId m_pPrevForegroundWnd = 0;
+    CQuillboxDlg* m_pTrayDlg = nullptr;
+    CSplashDlg* m_pSplashDlg = nullptr;
+    int m_hHook = 0;
+    QString m_strEditorPath;
+    QString m_strDatabase;
+    int m_nClipboardMgrKeys = 0;
+    int m_bShortcutsCaseSensitive = 0;
+    int m_bClipboardActive = 1;
+    int m_bEnabled = 1;
+    CClipboard* m_pClipboard = nullptr;
+    CShortcut* m_pShortcut = nullptr;
+    int m_hSharedFile = -1;
+    int m_hSharedMapping = -1;
+
+    // Set by LoadPreferences when "ClipboardActive" was missing: this is the first run, and an
+    // existing data file is set aside before a new one is made.
+    bool m_bFirstRun = false;
+
+private:
+    std::unique_ptr<platform::Services> m_pPlatform;
+};

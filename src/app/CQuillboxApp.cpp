@@ -1,0 +1,61 @@
+#include "app/CQuillboxApp.h"
+
+#include "app/CMain.h"
+
+#include <csignal>
+
+namespace {
+
+void OnQuitSignal(int)
+{
+    // Only the flag is touched here; the main loop and every modal window look at it and end in order.
+    if (CMain* main = GetMain())
+        main->m_bQuit = 1;
+}
+
+} // namespace
+
+void InstallQuitSignals()
+{
+    struct sigaction action = {};
+    action.sa_handler = OnQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+CQuillboxApp::CQuillboxApp(int& argc, char** argv)
+    : QApplication(argc, argv)
+{
+    SetIdentity();
+    // The tray program lives on with every window closed.
+    setQuitOnLastWindowClosed(false);
+}
+
+CQuillboxApp::~CQuillboxApp() = default;
+
+void CQuillboxApp::SetIdentity()
+{
+    // The display name is every message box's caption; organisation and application name place the
+    // settings in Quillbox/Quillbox.conf.
+    QCoreApplication::setOrganizationName(QStringLiteral("Quillbox"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quillbox"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QB_VERSION));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Quillbox"));
+}
+
+CQuillboxApp* CQuillboxApp::Get()
+{
+    return qobject_cast<CQuillboxApp*>(QCoreApplication::instance());
+}
+
+int CQuillboxApp::InitInstance()
+{
+    m_pController = new CMain;
+    InstallQuitSignals();
+    m_pController->Start();
+    delete m_pController;
+    m_pController = nullptr;
+    return 0;
+}

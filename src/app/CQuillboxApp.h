@@ -1,0 +1,32 @@
+#pragma once
+// The application object. Any code reaches the controller through it: CQuillboxApp::Get()->GetMain().
+#include <QApplication>
+
+class CMain;
+
+class CQuillboxApp : public QApplication {
+    Q_OBJECT
+public:
+    CQuillboxApp(int& argc, char** argv);
+    ~CQuillboxApp() override;
+
+    // The whole life of the program: names the application (the caption of every message box and
+    // the place of the settings), creates the controller, runs it and deletes it. Returns 0.
+    int InitInstance();
+    CMain* GetMain() const { return m_pController; }
+
+    // The running application object; null before it is constructed.
+    static CQuillboxApp* Get();
+
+    // Names the application and its settings location; also used by tests.
+    static void SetIdentity();
+
+private:
+    CMain* m_pController = nullptr;
+};
+
+// Shorthand used by pages and windows.
+CMain* GetMain();
+
+// SIGINT and SIGTERM set the controller's quit flag, so the program shuts down in order.
+void InstallQuitSignals();

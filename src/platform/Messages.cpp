@@ -1,0 +1,29 @@
+#include "platform/Messages.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace platform {
+
+namespace {
+MessageHandler& Handler()
+{
+    static MessageHandler handler;
+    return handler;
+}
+} // namespace
+
+int ShowMessage(const QString& text, MsgStyle style)
+{
+    if (Handler())
+        return Handler()(text, style);
+    std::fprintf(stderr, "Quillbox: %s\n", qPrintable(text));
+    return style == MsgStyle::Question ? IDNO : IDOK;
+}
+
+MessageHandler SetMessageHandler(MessageHandler handler)
+{
+    return std::exchange(Handler(), std::move(handler));
+}
+
+} // namespace platform

@@ -1,0 +1,78 @@
+#pragma once
+// Seams to the operating system. Each concern is one small interface; the X11 backend
+// (platform/x11) implements them for a desktop session and the fake backend (platform/fake) for
+// tests. Nothing above this layer includes an X11 header.
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+#include <memory>
+
+namespace platform {
+
+// A top-level window of any application (an X11 window id here); 0 is "none".
+using WindowId = quint64;
+
+// Virtual-key numbers of the keys Quillbox synthesizes, numbered as on Windows so that the
+// services read the same on every backend.
+constexpr int VK_SHIFT = 0x10;
+constexpr int VK_CONTROL = 0x11;
+constexpr int VK_LEFT = 0x25;
+constexpr int VK_RIGHT = 0x27;
+constexpr int VK_C = 0x43;
+constexpr int VK_V = 0x56;
+
+class IKeyboard {
+public:
+    virtual ~IKeyboard() = default;
+    // Presses (up == false) or releases (up == true) the key vk in the window that has the focus.
+    virtual void KeyEvent(int vk, bool up) = 0;
+};
+
+class IForeground {
+public:
+    virtual ~IForeground() = default;
+    // The window the user is working in, or 0.
+    virtual WindowId GetForegroundWindow() = 0;
+    // Asks for window to become the active window and waits, with a bound, until it is.
+    // Returns false when it did not happen in time.
+    virtual bool SetForegroundWindow(WindowId window) = 0;
+};
+
+class IQuietWait {
+public:
+    virtual ~IQuietWait() = default;
+    // Serves the display connection (clipboard requests of other applications) for at least ms
+    // milliseconds without dispatching timers, input or hook messages to the program's windows.
+    virtual void QuietWait(int ms) = 0;
+    // After a synthesized paste: serves the display until a request for the clipboard's text has
+    // been answered and no new request came for settleMs, or until capMs have passed.
+    // Returns true when a text request was served.
+    virtual bool WaitForPasteServed(int settleMs, int capMs) = 0;
+};
+
+class IShell {
+public:
+    virtual ~IShell() = default;
+    // Starts file in directory. An executable is started detached with parameters split into
+    // arguments as a Windows program splits its command line (blanks separate, double quotes group
+    // and are removed); any other file is opened by the desktop with its associated application.
+    // On failure returns false and puts the system's text in *error.
+    virtual bool ShellExecute(const QString& file, const QString& parameters, const QString& directory,
+                              QString* error) = 0;
+    // Shows folder in the desktop's file manager (the file manager's default folder when empty).
+    virtual bool Explore(const QString& folder, QString* error) = 0;
+    // Opens path in the desktop's default text editor, in directory.
+    virtual bool OpenInDefaultEditor(const QString& path, const QString& directory, QString* error) = 0;
+    // Opens a document (the help page) with the desktop's default handler; failures are silent.
+    virtual void OpenDocument(const QString& path) = 0;
+};
+
+// The set of seams a running program uses; owned by the controller.
+struct Services {
+    std::unique_ptr<IKeyboard> keyboard;
+    std::unique_ptr<IForeground> foreground;
+    std::unique_ptr<IQuietWait> quietWait;
+    std::unique_ptr<IShell> shell;
+};
+
+} // namespace platform
