@@ -5,6 +5,14 @@
 #include "data/CShortcut.h"
 #include "data/DataFile.h"
 #include "data/ShortcutName.h"
+#include "hook/HookConfig.h"
+#include "hook/HookInstaller.h"
+#include "hook/SharedBlock.h"
+#include "platform/Messages.h"
+#include "platform/x11/X11Services.h"
+#include "ui/common/CSplashDlg.h"
+#include "ui/framework/Clipboard.h"
+#include "ui/main/CQuillboxDlg.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -30,6 +38,7 @@ CMain::~CMain()
 {
     delete m_pShortcut;
     delete m_pClipboard;
+    delete m_pSplashDlg;
     if (s_pCurrent == this)
         s_pCurrent = nullptr;
 }
@@ -43,11 +52,23 @@ int CMain::Start()
 {
     if (!LoadPreferences())
         return 1;
+    if (!m_pPlatform)
+        m_pPlatform = platform::CreateX11Services();
+    m_pSplashDlg = new CSplashDlg;
+    m_pSplashDlg->Create();
+    m_pTrayDlg = new CQuillboxDlg;
+    m_pTrayDlg->Create();
+    m_pTrayDlg->CreateSystrayIcon();
+    m_pSplashDlg->SetCloseSplashHandler([this] { m_pTrayDlg->OnCloseSplashWnd(); });
     InstallSystemHook();
     CreateStores();
     RunMessageLoop();
     DestroySystemHook();
+    m_pTrayDlg->DestroySystrayIcon();
+    m_pTrayDlg->DestroyWindow();
     SavePreferences();
+    delete m_pTrayDlg;
+    m_pTrayDlg = nullptr;
     return 1;
 }
 
@@ -77,13 +98,41 @@ int CMain::CreateDatabase()
     return 1;
 }
 
+namespace {
+
+hook::HookConfig LoadHookConfig(int clipboardMgrKeys)
+{
+    std::unique_ptr<QSettings> settings(OpenSettings());
+    return hook::HookConfig::Load(*settings, clipboardMgrKeys);
+}
+
+int StartHook(int clipboardMgrKeys)
+{
+    // The helper reports on its own thread; the message is shown by the user-interface thread.
+    return hook::HookInstaller::Install(LoadHookConfig(clipboardMgrKeys), [](const QString& text) {
+        QMetaObject::invokeMethod(
+            qApp, [text] { platform::ShowMessage(text, platform::MsgStyle::Exclamation); }, Qt::QueuedConnection);
+    });
+}
+
+} // namespace
+
 int CMain::InstallSystemHook()
 {
+    m_hHook = StartHook(m_nClipboardMgrKeys);
+    const QByteArray block = hook::EncodeSharedBlock(quint32(m_pTrayDlg ? m_pTrayDlg->winId() : 0), quint32(m_hHook));
+    m_hSharedFile = hook::WriteSharedBlock(QString::fromLatin1(hook::kSharedBlockFile), block) ? 1 : -1;
+    m_hSharedMapping = hook::PublishSharedBlock(QString::fromLatin1(hook::kSharedBlockName), block) ? 1 : -1;
     return 1;
 }
 
 int CMain::DestroySystemHook()
 {
+    RemoveHook();
+    if (m_hSharedMapping > 0)
+        hook::ReleaseSharedBlock(QString::fromLatin1(hook::kSharedBlockName));
+    m_hSharedMapping = -1;
+    m_hSharedFile = -1;
     return 1;
 }
 
@@ -119,15 +168,38 @@ void CMain::RunMessageLoop()
 
 void CMain::HideSplash()
 {
+    if (m_pSplashDlg)
+        m_pSplashDlg->hide();
 }
 
 void CMain::SetClipboardAutoSave(bool on)
 {
     m_bClipboardAutoSave = on ? 1 : 0;
+    if (m_pTrayDlg)
+        m_pTrayDlg->SetAutoSaveTimer(on);
+}
+
+void CMain::InstallHook()
+{
+    if (!m_hHook)
+        m_hHook = StartHook(m_nClipboardMgrKeys);
+}
+
+void CMain::RemoveHook()
+{
+    if (!m_hHook)
+        return;
+    hook::HookInstaller::Remove(m_hHook);
+    m_hHook = 0;
 }
 
 int CMain::CaptureClipboard()
 {
+    // A text that a password manager marked as secret is never kept.
+    bool secret = false;
+    const QString text = ui::ClipboardText(&secret);
+    if (!secret && !text.isEmpty())
+        m_pClipboard->Add(text);
     return 1;
 }
 

@@ -65,6 +65,12 @@ public:
 
     // The seams to the operating system this program runs with (the X11 backend, or fakes in tests).
     platform::Services& Platform() { return *m_pPlatform; }
+    bool HasPlatform() const { return m_pPlatform != nullptr; }
+
+    // The keyboard helper, installed at most once at a time (the main window's RemoveHook and
+    // InstallHook come here).
+    void InstallHook();
+    void RemoveHook();
     void SetPlatform(std::unique_ptr<platform::Services> services);
 
     // Preferences and state, in declaration order.
@@ -97,3 +103,6 @@ public:
 private:
     std::unique_ptr<platform::Services> m_pPlatform;
 };
+
+// The one controller of the program (null before it exists and after it is gone).
+CMain* GetMain();

@@ -1,6 +1,7 @@
 #include "app/CQuillboxApp.h"
 
 #include "app/CMain.h"
+#include "ui/framework/MessageBox.h"
 
 #include <csignal>
 
@@ -52,6 +53,7 @@ CQuillboxApp* CQuillboxApp::Get()
 
 int CQuillboxApp::InitInstance()
 {
+    ui::InstallMessageBoxes();
     m_pController = new CMain;
     InstallQuitSignals();
     m_pController->Start();

@@ -25,8 +25,6 @@ private:
     CMain* m_pController = nullptr;
 };
 
-// Shorthand used by pages and windows.
-CMain* GetMain();
 
 // SIGINT and SIGTERM set the controller's quit flag, so the program shuts down in order.
 void InstallQuitSignals();

@@ -1,5 +1,8 @@
 // quillbox: the tray program. The only options are --help and --version, answered without a display.
 #include "app/CQuillboxApp.h"
+#include "app/SingleInstance.h"
+#include "platform/Messages.h"
+#include "ui/framework/MessageBox.h"
 
 #include <cstdio>
 #include <cstring>
@@ -39,5 +42,12 @@ int main(int argc, char** argv)
         return 2;
     }
     CQuillboxApp app(argc, argv);
+    SingleInstance instance;
+    if (!instance.Acquire()) {
+        std::fprintf(stderr, "Quillbox is already running.\n");
+        ui::InstallMessageBoxes();
+        platform::ShowMessage(QStringLiteral("Quillbox is already running."), platform::MsgStyle::Exclamation);
+        return 0;
+    }
     return app.InitInstance();
 }

@@ -133,8 +133,8 @@ DataFileState EnsureDataFile(const QString& path, bool firstRun)
         if (readable)
             return DataFileState::Ready;
         const int answer = platform::ShowMessage(
-            QStringLiteral("A database file was not found and a new one must be created.\nSelecting YES will create a "
-                           "new database file and NO will quit the application."),
+            QStringLiteral(
+                "A database file was not found and a new one must be created.\nSelecting YES will create a new database file and NO will quit the application."),
             platform::MsgStyle::Question);
         if (answer != platform::IDYES)
             return DataFileState::Declined;

@@ -2,10 +2,12 @@
 // Seams to the operating system. Each concern is one small interface; the X11 backend
 // (platform/x11) implements them for a desktop session and the fake backend (platform/fake) for
 // tests. Nothing above this layer includes an X11 header.
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
 #include <memory>
+#include <optional>
 
 namespace platform {
 
@@ -67,12 +69,27 @@ public:
     virtual void OpenDocument(const QString& path) = 0;
 };
 
+// One message of the keyboard helper as it reached a window: its number and parameters.
+struct NativeMessage {
+    long number = 0;
+    long wParam = 0;
+    long lParam = 0;
+};
+
+class INativeMessages {
+public:
+    virtual ~INativeMessages() = default;
+    // Recognises a message of the keyboard helper among the native events that reach a window.
+    virtual std::optional<NativeMessage> Decode(const QByteArray& eventType, void* message) = 0;
+};
+
 // The set of seams a running program uses; owned by the controller.
 struct Services {
     std::unique_ptr<IKeyboard> keyboard;
     std::unique_ptr<IForeground> foreground;
     std::unique_ptr<IQuietWait> quietWait;
     std::unique_ptr<IShell> shell;
+    std::unique_ptr<INativeMessages> messages;
 };
 
 } // namespace platform

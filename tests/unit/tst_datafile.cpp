@@ -1,5 +1,6 @@
 // The data file: the start-up check, the schema and its limits, row ids and the owner-only file.
 #include "TestSupport.h"
+#include "ui/MessageRecorder.h"
 #include "data/DataFile.h"
 
 #include <QFile>
@@ -56,7 +57,7 @@ private slots:
         QFETCH(QStringList, backupsBefore);
         QFETCH(QString, expectedBackup);
         Workspace workspace;
-        MessageLog messages;
+        MessageRecorder messages;
         const QString path = workspace.File("qbdat.dbf");
         if (oldFile)
             Touch(path, "the old file");
@@ -78,24 +79,25 @@ private slots:
         Workspace workspace;
         const QString path = workspace.File("qbdat.dbf");
         {
-            MessageLog messages;
+            MessageRecorder messages;
             messages.Answer(platform::IDNO);
             QCOMPARE(EnsureDataFile(path, false), DataFileState::Declined);
-            QCOMPARE(messages.Texts(), QStringList{"A database file was not found and a new one must be created.\n"
+            QCOMPARE(messages.Count(), 1);
+            QCOMPARE(messages.Last().text, QString("A database file was not found and a new one must be created.\n"
                                                    "Selecting YES will create a new database file and NO will quit "
-                                                   "the application."});
-            QCOMPARE(messages.LastStyle(), platform::MsgStyle::Question);
+                                                   "the application."));
+            QCOMPARE(messages.Last().style, platform::MsgStyle::Question);
             QVERIFY(!QFileInfo::exists(path));
         }
         {
-            MessageLog messages;
+            MessageRecorder messages;
             messages.Answer(platform::IDYES);
             QCOMPARE(EnsureDataFile(path, false), DataFileState::Ready);
             QCOMPARE(Tables(path).size(), 5);
         }
         {
             // Found: nothing is asked and nothing changes.
-            MessageLog messages;
+            MessageRecorder messages;
             Database(path).Execute("insert into Env values(0,'kept','')");
             QCOMPARE(EnsureDataFile(path, false), DataFileState::Ready);
             QCOMPARE(messages.Count(), 0);
@@ -111,7 +113,7 @@ private slots:
         if (::geteuid() == 0)
             QSKIP("root reads every file; the unreadable case needs an ordinary user");
         Workspace workspace;
-        MessageLog messages;
+        MessageRecorder messages;
         messages.Answer(platform::IDYES);
         const QString path = workspace.File("qbdat.dbf");
         Touch(path, "precious");

@@ -1,5 +1,6 @@
 // The shortcut store and the controller's case rule, on a real data file.
 #include "TestSupport.h"
+#include "ui/MessageRecorder.h"
 #include "app/CMain.h"
 #include "data/CShortcut.h"
 #include "data/DataFile.h"
@@ -131,15 +132,16 @@ private slots:
         f.main.ReloadShortcuts();
         QCOMPARE(f.main.FindShortcut("it's")->text, QString("two"));
 
-        MessageLog messages;
+        MessageRecorder messages;
         QVERIFY(f.main.RemoveShortcut("it's"));
         QVERIFY(Rows(f.main.m_strDatabase).isEmpty());
         QVERIFY(!f.main.FindShortcut("it's"));
         QCOMPARE(messages.Count(), 0);
 
         QVERIFY(!f.main.RemoveShortcut("nothing"));
-        QCOMPARE(messages.Texts(), QStringList{"Error occured:\nCannot remove from collection"});
-        QCOMPARE(messages.LastStyle(), platform::MsgStyle::Exclamation);
+        QCOMPARE(messages.Count(), 1);
+        QCOMPARE(messages.Last().text, QString("Error occured:\nCannot remove from collection"));
+        QCOMPARE(messages.Last().style, platform::MsgStyle::Exclamation);
     }
 
     void EnumerationEndsWithNullAndStartsOver()

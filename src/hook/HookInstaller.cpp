@@ -1,0 +1,64 @@
+#include "hook/HookInstaller.h"
+
+#include "hook/qbhook/qbhook.h"
+
+#include <QByteArray>
+
+#include <array>
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <utility>
+
+namespace hook {
+
+namespace {
+
+std::mutex g_mutex;
+// The callbacks live as long as their hooks, which call them through the library's user pointer.
+std::map<int, std::unique_ptr<HookInstaller::ReportCallback>> g_callbacks;
+
+void Forward(const char* text, void* user)
+{
+    const auto* callback = static_cast<const HookInstaller::ReportCallback*>(user);
+    if (*callback)
+        (*callback)(QString::fromUtf8(text));
+}
+
+} // namespace
+
+int HookInstaller::Install(const HookConfig& config, ReportCallback report)
+{
+    std::array<QByteArray, QBHOOK_CHORD_COUNT> values;
+    QbHookConfig native{};
+    const QByteArray blockName = config.SharedBlockName().toUtf8();
+    const QByteArray settingsFile = config.SettingsFile().toUtf8();
+    native.sharedBlockName = blockName.constData();
+    native.clipboardMgrPair = config.ClipboardMgrPair();
+    native.settingsFile = settingsFile.constData();
+    for (int index = 0; index < QBHOOK_CHORD_COUNT; ++index) {
+        const QString value = config.Value(index);
+        if (value.isNull())
+            continue; // the library's default
+        values[static_cast<std::size_t>(index)] = value.toUtf8();
+        native.chords[index] = values[static_cast<std::size_t>(index)].constData();
+    }
+
+    auto callback = std::make_unique<ReportCallback>(std::move(report));
+    const int handle = qbhook_install(&native, &Forward, callback.get());
+    if (handle > 0) {
+        std::lock_guard lock(g_mutex);
+        g_callbacks[handle] = std::move(callback);
+    }
+    return handle;
+}
+
+void HookInstaller::Remove(int handle)
+{
+    qbhook_uninstall(handle);
+    std::lock_guard lock(g_mutex);
+    g_callbacks.erase(handle);
+}
+
+} // namespace hook

@@ -1,0 +1,30 @@
+#pragma once
+// Installs and removes the hook library (libqbhook.so) for the program's controller.
+#include "hook/HookConfig.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace hook {
+
+class HookInstaller {
+public:
+    // Receives a text for the user: a chord in the settings that cannot be read, or one that
+    // another program holds. Each text comes once per run, however often the hook is installed
+    // again. It is called on the hook's own thread (also while Install waits): queue the text to
+    // the user-interface thread (QMetaObject::invokeMethod with Qt::QueuedConnection), never
+    // wait for that thread here, and never call Remove from here.
+    using ReportCallback = std::function<void(const QString& text)>;
+
+    // Starts the hook; it grabs the chords of config and follows the clipboard until Remove.
+    // Returns its handle (> 0), or 0 when it cannot start (no X display). The shared block may
+    // be published after this returns: the hook reads it each time it has a message to send.
+    static int Install(const HookConfig& config, ReportCallback report);
+
+    // Stops the hook: when this returns its chords are released and nothing more is sent.
+    // A handle that is not installed (0, removed already) is ignored.
+    static void Remove(int handle);
+};
+
+} // namespace hook

@@ -1,0 +1,29 @@
+#pragma once
+// The shared block that tells the hook library where to send its messages: the main window's X
+// id and the hook handle in 12 bytes (layout in hook/qbhook/SharedBlockLayout.h). The program
+// writes it to fm.tmp in the current directory and publishes it as the POSIX shared-memory
+// object "/fm_data", both readable by the user only; the library reads the object.
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+namespace hook {
+
+constexpr const char* kSharedBlockFile = "fm.tmp";
+constexpr const char* kSharedBlockName = "/fm_data";
+
+// The 12 bytes: window, hook, 0, each a little-endian 32-bit word. X ids fit in 32 bits.
+QByteArray EncodeSharedBlock(quint32 window, quint32 hook);
+
+// Writes bytes to path as a new file of mode 0600, replacing whatever was there (a link is
+// replaced, not followed). False when it cannot be written.
+bool WriteSharedBlock(const QString& path, const QByteArray& bytes);
+
+// Creates or replaces the shared-memory object name (mode 0600) holding bytes.
+// False when it cannot (for instance when another user's object has that name).
+bool PublishSharedBlock(const QString& name, const QByteArray& bytes);
+
+// Removes the shared-memory object name; the hook then sends nothing. fm.tmp stays on disk.
+void ReleaseSharedBlock(const QString& name);
+
+} // namespace hook

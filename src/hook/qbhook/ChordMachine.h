@@ -1,0 +1,60 @@
+#pragma once
+// Turns the key events of the grabbed chords into messages.
+//
+// A grabbed chord's key press activates a keyboard grab that lasts until that key is released;
+// meanwhile every key event goes to the hook instead of the application in front. Hence:
+// - the press arms the chord and its release ends it;
+// - the message is held back until the modifiers are up as well, because the program answers
+//   it by synthesizing keys (Ctrl+Shift+Left, Ctrl+C, Ctrl+V) that a still-held Alt would turn
+//   into other chords;
+// - a key that the application saw go down (a modifier pressed before the chord's key) but that
+//   is released during the grab would never be seen released by the application; such releases
+//   are handed back to it (forwardRelease) so that it does not keep believing Ctrl or Alt is down.
+#include "hook/HookMessage.h"
+#include "hook/qbhook/HookEvents.h"
+
+#include <optional>
+#include <set>
+#include <vector>
+
+namespace qbhook {
+
+// A chord as grabbed on this keyboard.
+struct GrabbedChord {
+    unsigned keycode = 0;
+    unsigned state = 0; // modifier state without the lock bits
+    HookMessage message;
+};
+
+struct KeyOutcome {
+    std::optional<HookMessage> message;
+    bool forwardRelease = false; // send this release to the window that has the focus
+};
+
+class ChordMachine {
+public:
+    ChordMachine() = default;
+    // lockBits: CapsLock and NumLock, ignored when matching. heldModifiers: the modifiers down now.
+    ChordMachine(std::vector<GrabbedChord> chords, unsigned lockBits, unsigned heldModifiers);
+
+    KeyOutcome OnKey(const KeyEventValues& event);
+
+    // The modifiers held changed (XKB's base modifiers); returns the held-back message once none
+    // is down.
+    std::optional<HookMessage> OnModifiers(unsigned heldModifiers);
+
+    // True between the press of a chord's key and its release.
+    bool Armed() const { return m_armed.has_value(); }
+
+private:
+    bool ModifiersUp() const;
+
+    std::vector<GrabbedChord> m_chords;
+    unsigned m_lockBits = 0;
+    unsigned m_held = 0;
+    std::optional<GrabbedChord> m_armed;
+    std::optional<HookMessage> m_pending;
+    std::set<unsigned> m_pressedInGrab; // keys whose press the application did not see
+};
+
+} // namespace qbhook

@@ -1,0 +1,356 @@
+#include "hook/qbhook/X11Hook.h"
+
+#include "hook/HookMessages.h"
+#include "hook/qbhook/ChordSetting.h"
+#include "hook/qbhook/ReportOnce.h"
+#include "hook/qbhook/SharedBlockLayout.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xlib-xcb.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
+#include <X11/keysym.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace qbhook {
+
+X11Hook::X11Hook(HookSetup setup, QbHookReportFn report, void* user)
+    : m_setup(std::move(setup)), m_report(report), m_user(user)
+{
+}
+
+X11Hook::~X11Hook()
+{
+    Stop();
+}
+
+bool X11Hook::Start()
+{
+    if (pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    std::future<bool> ready = m_ready.get_future();
+    m_thread = std::thread([this] { Run(); });
+    if (ready.get())
+        return true;
+    m_thread.join();
+    return false;
+}
+
+void X11Hook::Stop()
+{
+    if (m_thread.joinable()) {
+        const char wake = 1;
+        while (write(m_wake[1], &wake, 1) < 0 && errno == EINTR) {
+        }
+        m_thread.join();
+    }
+    for (int& fd : m_wake) {
+        if (fd >= 0)
+            close(fd);
+        fd = -1;
+    }
+}
+
+void X11Hook::OnIoError(Display*, void* user)
+{
+    // The server went away. Returning (instead of Xlib's default, which ends the process) leaves
+    // the connection dead; the thread sees the flag and ends quietly.
+    static_cast<X11Hook*>(user)->m_ioError = true;
+}
+
+void X11Hook::Run()
+{
+    m_display = XOpenDisplay(nullptr);
+    if (m_display == nullptr) {
+        m_ready.set_value(false);
+        return;
+    }
+    XSetIOErrorExitHandler(m_display, &X11Hook::OnIoError, this);
+    Open();
+    m_ready.set_value(true);
+    Loop();
+    if (!m_ioError) {
+        UngrabAll();
+        // The ungrab must be done on the server before Stop returns: the program synthesizes
+        // keys right after removing the hook, and a grab still held would take them.
+        XSync(m_display, False);
+    }
+    XCloseDisplay(m_display);
+    m_display = nullptr;
+}
+
+void X11Hook::Open()
+{
+    m_connection = XGetXCBConnection(m_display);
+    m_root = DefaultRootWindow(m_display);
+    m_resourceIdMask = xcb_get_setup(m_connection)->resource_id_mask;
+    m_clipboard = XInternAtom(m_display, "CLIPBOARD", False);
+    m_messageType = XInternAtom(m_display, QB_HOOK_MESSAGE_ATOM, False);
+
+    int fixesError = 0;
+    if (XFixesQueryExtension(m_display, &m_fixesEventBase, &fixesError)) {
+        int major = 5, minor = 0;
+        XFixesQueryVersion(m_display, &major, &minor);
+        XFixesSelectSelectionInput(m_display, m_root, m_clipboard, XFixesSetSelectionOwnerNotifyMask);
+    } else {
+        m_fixesEventBase = -1;
+    }
+
+    int opcode = 0, xkbError = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
+    if (XkbQueryExtension(m_display, &opcode, &m_xkbEventBase, &xkbError, &major, &minor)) {
+        // Selected before the state is read, so that no change falls between the two.
+        XkbSelectEventDetails(m_display, XkbUseCoreKbd, XkbStateNotify, XkbModifierBaseMask, XkbModifierBaseMask);
+        Bool supported = False;
+        XkbSetDetectableAutoRepeat(m_display, True, &supported);
+        XkbStateRec state{};
+        if (XkbGetState(m_display, XkbUseCoreKbd, &state) == Success)
+            m_heldModifiers = state.base_mods;
+    } else {
+        // Without XKB the modifiers cannot be followed: messages go out at the chord key's release.
+        m_xkbEventBase = -1;
+    }
+
+    for (const std::string& text : m_setup.unreadableTexts)
+        Report(text);
+    GrabChords();
+}
+
+ModifierBits X11Hook::ReadModifierBits() const
+{
+    // WORKAROUND: which of Mod1..Mod5 carries Alt, Super and NumLock is the keymap's choice
+    // (NumLock is Mod2 on most, not on all); the modifier map says what key events will report.
+    ModifierBits bits;
+    XModifierKeymap* map = XGetModifierMapping(m_display);
+    if (map == nullptr)
+        return bits;
+    bool alt = false, super = false, numLock = false;
+    for (int modifier = Mod1MapIndex; modifier <= Mod5MapIndex; ++modifier) {
+        for (int i = 0; i < map->max_keypermod; ++i) {
+            const KeyCode keycode = map->modifiermap[modifier * map->max_keypermod + i];
+            if (keycode == 0)
+                continue;
+            const KeySym sym = XkbKeycodeToKeysym(m_display, keycode, 0, 0);
+            const unsigned bit = 1u << modifier;
+            if (!alt && (sym == XK_Alt_L || sym == XK_Alt_R)) {
+                bits.alt = bit;
+                alt = true;
+            } else if (!super && (sym == XK_Super_L || sym == XK_Super_R)) {
+                bits.super = bit;
+                super = true;
+            } else if (!numLock && sym == XK_Num_Lock) {
+                bits.numLock = bit;
+                numLock = true;
+            }
+        }
+    }
+    XFreeModifiermap(map);
+    if (!numLock)
+        bits.numLock = 0;
+    return bits;
+}
+
+void X11Hook::GrabChords()
+{
+    const ModifierBits bits = ReadModifierBits();
+    struct Wanted {
+        const HookSetup::Entry* entry;
+        unsigned keycode;
+        unsigned state;
+    };
+    std::vector<Wanted> wanted;
+    std::vector<Grab> wantedGrabs;
+    for (const HookSetup::Entry& entry : m_setup.chords) {
+        KeyCode keycode = XKeysymToKeycode(m_display, entry.chord.keysym);
+        if (keycode == 0) {
+            KeySym lower = entry.chord.keysym, upper = entry.chord.keysym;
+            XConvertCase(entry.chord.keysym, &lower, &upper);
+            keycode = XKeysymToKeycode(m_display, lower);
+        }
+        if (keycode == 0) {
+            Report(NoKeyChordText(ChordSettings()[entry.index], entry.chord, m_setup.settingsFile));
+            continue;
+        }
+        const unsigned state = ChordModifierState(entry.chord, bits);
+        wanted.push_back({&entry, keycode, state});
+        for (unsigned variant : LockVariants(state, bits.numLock))
+            wantedGrabs.emplace_back(keycode, variant);
+    }
+    const unsigned lockBits = kCapsLockBit | bits.numLock;
+    if (wantedGrabs == m_grabs && !m_grabs.empty())
+        return; // a mapping change that left the chords where they were
+
+    UngrabAll();
+    std::vector<GrabbedChord> grabbed;
+    for (const Wanted& chord : wanted) {
+        const std::vector<unsigned> variants = LockVariants(chord.state, bits.numLock);
+        std::vector<xcb_void_cookie_t> cookies;
+        for (unsigned variant : variants)
+            cookies.push_back(xcb_grab_key_checked(m_connection, 0, m_root, static_cast<uint16_t>(variant),
+                                                   static_cast<xcb_keycode_t>(chord.keycode), XCB_GRAB_MODE_ASYNC,
+                                                   XCB_GRAB_MODE_ASYNC));
+        // Checked requests: a chord held by another client fails with BadAccess, which comes back
+        // here instead of reaching Xlib's error handler (whose default ends the process).
+        std::vector<unsigned> held;
+        bool taken = false;
+        for (std::size_t i = 0; i < cookies.size(); ++i) {
+            if (xcb_generic_error_t* error = xcb_request_check(m_connection, cookies[i])) {
+                taken = true;
+                std::free(error);
+            } else {
+                held.push_back(variants[i]);
+            }
+        }
+        if (taken) {
+            // Half a chord (working only with some lock on) would puzzle more than none.
+            for (unsigned variant : held)
+                xcb_ungrab_key(m_connection, static_cast<xcb_keycode_t>(chord.keycode), m_root,
+                               static_cast<uint16_t>(variant));
+            Report(TakenChordText(ChordSettings()[chord.entry->index], chord.entry->chord, m_setup.settingsFile));
+            continue;
+        }
+        for (unsigned variant : held)
+            m_grabs.emplace_back(chord.keycode, variant);
+        grabbed.push_back({chord.keycode, chord.state, ChordSettings()[chord.entry->index].message});
+    }
+    xcb_flush(m_connection);
+    m_machine = ChordMachine(std::move(grabbed), lockBits, m_heldModifiers);
+}
+
+void X11Hook::UngrabAll()
+{
+    for (const auto& [keycode, state] : m_grabs)
+        xcb_ungrab_key(m_connection, static_cast<xcb_keycode_t>(keycode), m_root, static_cast<uint16_t>(state));
+    m_grabs.clear();
+    xcb_flush(m_connection);
+}
+
+void X11Hook::Loop()
+{
+    const int displayFd = ConnectionNumber(m_display);
+    for (;;) {
+        while (!m_ioError && XPending(m_display) > 0) {
+            XEvent event;
+            XNextEvent(m_display, &event);
+            Handle(event);
+        }
+        if (m_ioError)
+            return;
+        pollfd fds[2] = {{displayFd, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return;
+        }
+        if (fds[1].revents != 0)
+            return;
+    }
+}
+
+void X11Hook::Handle(XEvent& event)
+{
+    if (event.type == KeyPress || event.type == KeyRelease) {
+        const KeyOutcome outcome =
+            m_machine.OnKey({event.type == KeyPress, event.xkey.keycode, event.xkey.state});
+        if (outcome.forwardRelease)
+            ForwardRelease(event.xkey);
+        if (outcome.message)
+            Send(*outcome.message);
+    } else if (m_xkbEventBase >= 0 && event.type == m_xkbEventBase) {
+        const auto& xkb = reinterpret_cast<const XkbEvent&>(event);
+        if (xkb.any.xkb_type == XkbStateNotify) {
+            m_heldModifiers = xkb.state.base_mods;
+            if (auto message = m_machine.OnModifiers(m_heldModifiers))
+                Send(*message);
+        }
+    } else if (m_fixesEventBase >= 0 && event.type == m_fixesEventBase + XFixesSelectionNotify) {
+        const auto& notify = reinterpret_cast<const XFixesSelectionNotifyEvent&>(event);
+        if (notify.subtype != XFixesSetSelectionOwnerNotify)
+            return;
+        const std::uint32_t target = ReadSharedBlockWindow(m_setup.sharedBlockName.c_str());
+        if (target == 0)
+            return;
+        const SelectionOwnerChange change{notify.selection == m_clipboard, notify.owner,
+                                          SameClient(notify.owner, target, m_resourceIdMask)};
+        if (auto message = TranslateSelectionOwnerChange(change))
+            SendTo(target, *message);
+    } else if (event.type == MappingNotify) {
+        XRefreshKeyboardMapping(&event.xmapping);
+        if (event.xmapping.request != MappingPointer)
+            GrabChords();
+    }
+}
+
+void X11Hook::Send(const HookMessage& message)
+{
+    // Read at each message: the program writes the block after the hook is installed, and a
+    // block that is gone means there is nobody to tell.
+    const std::uint32_t target = ReadSharedBlockWindow(m_setup.sharedBlockName.c_str());
+    if (target != 0)
+        SendTo(target, message);
+}
+
+void X11Hook::SendTo(std::uint32_t target, const HookMessage& message)
+{
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = target;
+    event.type = static_cast<xcb_atom_t>(m_messageType);
+    event.data.data32[0] = static_cast<uint32_t>(message.number);
+    event.data.data32[1] = static_cast<uint32_t>(message.wParam);
+    event.data.data32[2] = static_cast<uint32_t>(message.lParam);
+    char wire[32];
+    static_assert(sizeof event == sizeof wire);
+    std::memcpy(wire, &event, sizeof wire);
+    // Checked, so that a window that is gone (a block left by a program that died) costs an
+    // error reply here rather than a call of the process-wide Xlib error handler.
+    const xcb_void_cookie_t cookie =
+        xcb_send_event_checked(m_connection, 0, target, XCB_EVENT_MASK_NO_EVENT, wire);
+    std::free(xcb_request_check(m_connection, cookie));
+}
+
+void X11Hook::ForwardRelease(const XKeyEvent& key)
+{
+    // The application in front saw this key go down before the chord's grab began; the grab took
+    // its release. Without this copy the application would keep the key (typically Ctrl or Alt)
+    // down in its own bookkeeping. The server's state is right either way: toolkits that follow
+    // XKB's state are not misled, but those that count presses and releases are.
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(m_display, &focus, &revert);
+    if (focus == None || focus == PointerRoot)
+        return;
+    xcb_key_release_event_t release{};
+    release.response_type = XCB_KEY_RELEASE;
+    release.detail = static_cast<xcb_keycode_t>(key.keycode);
+    release.time = static_cast<xcb_timestamp_t>(key.time);
+    release.root = static_cast<xcb_window_t>(key.root);
+    release.event = static_cast<xcb_window_t>(focus);
+    release.child = XCB_NONE;
+    release.root_x = static_cast<int16_t>(key.x_root);
+    release.root_y = static_cast<int16_t>(key.y_root);
+    release.state = static_cast<uint16_t>(key.state);
+    release.same_screen = 1;
+    char wire[32];
+    static_assert(sizeof release == sizeof wire);
+    std::memcpy(wire, &release, sizeof wire);
+    const xcb_void_cookie_t cookie = xcb_send_event_checked(m_connection, 1, static_cast<xcb_window_t>(focus),
+                                                            XCB_EVENT_MASK_KEY_RELEASE, wire);
+    std::free(xcb_request_check(m_connection, cookie));
+}
+
+void X11Hook::Report(const std::string& text)
+{
+    if (m_report != nullptr && ReportOnce::First(text))
+        m_report(text.c_str(), m_user);
+}
+
+} // namespace qbhook

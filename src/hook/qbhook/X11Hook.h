@@ -1,0 +1,87 @@
+#pragma once
+// One installation of the hook on X11: its own thread, its own display connection, the chords
+// grabbed on the root window, CLIPBOARD followed through XFixes, modifiers through XKB.
+// The thread only translates events into messages and sends them; all work on them is the
+// program's, on its own thread.
+#include "hook/qbhook/Chord.h"
+#include "hook/qbhook/ChordMachine.h"
+#include "hook/qbhook/HookEvents.h"
+#include "hook/qbhook/qbhook.h"
+
+#include <X11/Xlib.h>
+#include <xcb/xcb.h>
+
+#include <atomic>
+#include <future>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace qbhook {
+
+struct HookSetup {
+    struct Entry {
+        std::size_t index = 0; // into ChordSettings()
+        Chord chord;
+    };
+    std::string sharedBlockName;
+    std::string settingsFile;
+    std::vector<Entry> chords;              // the chords in use, already read
+    std::vector<std::string> unreadableTexts; // reports of values that fell back to the default
+};
+
+class X11Hook {
+public:
+    X11Hook(HookSetup setup, QbHookReportFn report, void* user);
+    ~X11Hook();
+    X11Hook(const X11Hook&) = delete;
+    X11Hook& operator=(const X11Hook&) = delete;
+
+    // Starts the thread and waits until the chords are grabbed; false when no display opens.
+    bool Start();
+    // Ungrabs everything on the server, closes the connection and ends the thread.
+    void Stop();
+
+private:
+    using Grab = std::pair<unsigned, unsigned>; // keycode, modifier state
+
+    void Run();
+    void Open();
+    ModifierBits ReadModifierBits() const;
+    // Grabs the chords under the current keyboard mapping; when the mapping has moved them, the
+    // old grabs are released first. Problems are reported.
+    void GrabChords();
+    void UngrabAll();
+    void Loop();
+    void Handle(XEvent& event);
+    void Send(const HookMessage& message);
+    void SendTo(std::uint32_t target, const HookMessage& message);
+    void ForwardRelease(const XKeyEvent& key);
+    void Report(const std::string& text);
+    static void OnIoError(Display* display, void* user);
+
+    HookSetup m_setup;
+    QbHookReportFn m_report = nullptr;
+    void* m_user = nullptr;
+
+    Display* m_display = nullptr;
+    xcb_connection_t* m_connection = nullptr;
+    Window m_root = 0;
+    Atom m_clipboard = 0;
+    Atom m_messageType = 0;
+    int m_fixesEventBase = -1;
+    int m_xkbEventBase = -1;
+    unsigned long m_resourceIdMask = 0;
+    unsigned m_heldModifiers = 0;
+    std::vector<Grab> m_grabs;          // every grab held on the server
+    std::vector<GrabbedChord> m_grabbed; // what they stand for
+    ChordMachine m_machine;
+
+    int m_wake[2] = {-1, -1}; // written by Stop to end the thread's wait
+    std::promise<bool> m_ready;
+    std::thread m_thread;
+    std::atomic<bool> m_ioError{false};
+};
+
+} // namespace qbhook

@@ -1,0 +1,73 @@
+// The C interface of the hook library: a table of running hooks by handle.
+#include "hook/qbhook/qbhook.h"
+
+#include "hook/qbhook/ChordSetting.h"
+#include "hook/qbhook/X11Hook.h"
+
+#include <climits>
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+std::mutex g_mutex;
+std::map<int, std::unique_ptr<qbhook::X11Hook>> g_hooks;
+int g_nextHandle = 1;
+
+qbhook::HookSetup ReadConfig(const QbHookConfig& config)
+{
+    qbhook::HookSetup setup;
+    setup.sharedBlockName = config.sharedBlockName != nullptr ? config.sharedBlockName : "";
+    setup.settingsFile = config.settingsFile != nullptr ? config.settingsFile : qbhook::kDefaultSettingsFile;
+    // Read before the hook's thread starts: the values are plain text and need no display, and
+    // the thread reports the unreadable ones first, before any grab can fail.
+    for (std::size_t index = 0; index < qbhook::kChordSettingCount; ++index) {
+        if (!qbhook::ChordSettingInUse(index, config.clipboardMgrPair))
+            continue;
+        qbhook::ResolvedChord resolved =
+            qbhook::ResolveChordSetting(qbhook::ChordSettings()[index], config.chords[index], setup.settingsFile);
+        if (!resolved.fallbackText.empty())
+            setup.unreadableTexts.push_back(std::move(resolved.fallbackText));
+        setup.chords.push_back({index, resolved.chord});
+    }
+    return setup;
+}
+
+} // namespace
+
+extern "C" int qbhook_install(const QbHookConfig* config, QbHookReportFn report, void* user)
+{
+    if (config == nullptr)
+        return 0;
+    try {
+        auto hook = std::make_unique<qbhook::X11Hook>(ReadConfig(*config), report, user);
+        if (!hook->Start())
+            return 0;
+        std::lock_guard lock(g_mutex);
+        const auto next = [](int handle) { return handle == INT_MAX ? 1 : handle + 1; };
+        int handle = g_nextHandle;
+        while (g_hooks.count(handle) != 0)
+            handle = next(handle);
+        g_nextHandle = next(handle);
+        g_hooks.emplace(handle, std::move(hook));
+        return handle;
+    } catch (...) {
+        // Nothing may cross the C interface; a hook that cannot be made is a hook not installed.
+        return 0;
+    }
+}
+
+extern "C" void qbhook_uninstall(int handle)
+{
+    std::unique_ptr<qbhook::X11Hook> hook;
+    {
+        std::lock_guard lock(g_mutex);
+        auto it = g_hooks.find(handle);
+        if (it == g_hooks.end())
+            return;
+        hook = std::move(it->second);
+        g_hooks.erase(it);
+    }
+    hook->Stop();
+}

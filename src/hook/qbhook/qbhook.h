@@ -1,0 +1,64 @@
+#ifndef QBHOOK_H
+#define QBHOOK_H
+/*
+ * The hook library: watches the keyboard and the clipboard for Quillbox and sends the program
+ * its messages (hook/HookMessages.h). On X11 it grabs the configured key chords on the root
+ * window and follows the CLIPBOARD owner with XFixes, on its own thread and its own display
+ * connection; it sends each message as a ClientMessage to the window named in the shared block.
+ * A C interface, so that another backend can stand in for it.
+ */
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(__GNUC__)
+#define QBHOOK_API __attribute__((visibility("default")))
+#else
+#define QBHOOK_API
+#endif
+
+/* Indexes of QbHookConfig.chords, with their settings key and default. */
+enum {
+    QBHOOK_CHORD_EXPAND = 0,                /* "Expand", Ctrl+Alt+Space */
+    QBHOOK_CHORD_CLIPBOARD_CTRL_SHIFT = 1,  /* "ClipboardManagerCtrlShift", Ctrl+Shift+Insert */
+    QBHOOK_CHORD_CLIPBOARD_CTRL_ALT = 2,    /* "ClipboardManagerCtrlAlt", Ctrl+Alt+Insert */
+    QBHOOK_CHORD_SHOW_SHORTCUTS = 3,        /* "ShowShortcuts", Ctrl+Alt+Shift+S */
+    QBHOOK_CHORD_SHOW_SOURCES = 4,          /* "ShowSources", Ctrl+Alt+Shift+L */
+    QBHOOK_CHORD_SHOW_ENVIRONMENTS = 5,     /* "ShowEnvironments", Ctrl+Alt+Shift+E */
+    QBHOOK_CHORD_COUNT = 6
+};
+
+typedef struct QbHookConfig {
+    /* POSIX shared-memory object holding the block (the program's is "/fm_data"). Read each
+       time a message is to be sent; while it is missing or names window 0, nothing is sent. */
+    const char* sharedBlockName;
+    /* The clipboard manager pair to grab: 0 Ctrl+Shift, 1 Ctrl+Alt. The other is left alone. */
+    int clipboardMgrPair;
+    /* The chords as the user wrote them ("Ctrl+Alt+Space"); NULL for the default. An unreadable
+       one falls back to its default and is reported. Copied during qbhook_install. */
+    const char* chords[QBHOOK_CHORD_COUNT];
+    /* The settings file as reports name it; NULL for "~/.config/Quillbox/Quillbox.conf". */
+    const char* settingsFile;
+} QbHookConfig;
+
+/* Receives a report for the user (UTF-8): a chord that could not be read, or that another
+   program holds. Each text is reported once in the life of the process, however often the hook
+   is installed again. Called on the hook's thread, also while qbhook_install waits for it: the
+   program must hand the text to its user-interface thread without waiting for that thread, and
+   must not call qbhook_uninstall from here. */
+typedef void (*QbHookReportFn)(const char* text, void* user);
+
+/* Starts a hook. Returns once its chords are grabbed (or reported), with a handle > 0; returns
+   0 when it cannot start (no X display). report may be NULL. */
+QBHOOK_API int qbhook_install(const QbHookConfig* config, QbHookReportFn report, void* user);
+
+/* Stops the hook: when it returns, the chords are ungrabbed on the server and nothing more is
+   sent or reported. A handle that is not installed (0, already removed, unknown) is ignored. */
+QBHOOK_API void qbhook_uninstall(int handle);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* QBHOOK_H */

@@ -1,0 +1,20 @@
+#pragma once
+#include "platform/Platform.h"
+
+#include <QList>
+
+namespace platform {
+
+// A desktop with one active window that a test sets. SetForegroundWindow succeeds and makes the
+// window active unless activationFails is set.
+class FakeForeground final : public IForeground {
+public:
+    WindowId GetForegroundWindow() override;
+    bool SetForegroundWindow(WindowId window) override;
+
+    WindowId current = 0;
+    bool activationFails = false;
+    QList<WindowId> activations; // every window SetForegroundWindow was asked for
+};
+
+} // namespace platform

@@ -1,0 +1,20 @@
+#include "platform/fake/FakeQuietWait.h"
+
+namespace platform {
+
+void FakeQuietWait::QuietWait(int ms)
+{
+    waits.append({Wait::Quiet, ms, 0});
+    if (onWait)
+        onWait(waits.last());
+}
+
+bool FakeQuietWait::WaitForPasteServed(int settleMs, int capMs)
+{
+    waits.append({Wait::PasteServed, settleMs, capMs});
+    if (onWait)
+        onWait(waits.last());
+    return pasteServed;
+}
+
+} // namespace platform

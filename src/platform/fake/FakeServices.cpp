@@ -1,0 +1,21 @@
+#include "platform/fake/FakeServices.h"
+
+#include <memory>
+
+namespace platform {
+
+FakeServices CreateFakeServices()
+{
+    auto keyboard = std::make_unique<FakeKeyboard>();
+    auto foreground = std::make_unique<FakeForeground>();
+    auto quietWait = std::make_unique<FakeQuietWait>();
+    auto shell = std::make_unique<FakeShell>();
+    FakeServices fakes{{}, keyboard.get(), foreground.get(), quietWait.get(), shell.get()};
+    fakes.services.keyboard = std::move(keyboard);
+    fakes.services.foreground = std::move(foreground);
+    fakes.services.quietWait = std::move(quietWait);
+    fakes.services.shell = std::move(shell);
+    return fakes;
+}
+
+} // namespace platform

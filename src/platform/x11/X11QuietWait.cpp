@@ -1,0 +1,142 @@
+#include "platform/x11/X11QuietWait.h"
+
+#include "platform/x11/XcbAtom.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+#include <xcb/xcb.h>
+
+namespace platform {
+
+// Marks a wait as running; the outermost one hands the held messages back when it ends.
+class X11QuietWait::Holding {
+public:
+    explicit Holding(X11QuietWait& wait)
+        : m_wait(wait)
+    {
+        ++m_wait.m_depth;
+    }
+    ~Holding()
+    {
+        if (--m_wait.m_depth == 0)
+            m_wait.SendHeldMessages();
+    }
+    Holding(const Holding&) = delete;
+    Holding& operator=(const Holding&) = delete;
+
+private:
+    X11QuietWait& m_wait;
+};
+
+X11QuietWait::X11QuietWait()
+{
+    if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
+        m_connection = x11->connection();
+    if (m_connection) {
+        m_clipboardAtom = InternAtom(m_connection, "CLIPBOARD");
+        m_wmProtocolsAtom = InternAtom(m_connection, "WM_PROTOCOLS");
+        for (const char* target : {"UTF8_STRING", "STRING", "TEXT", "text/plain", "text/plain;charset=utf-8",
+                                   "COMPOUND_TEXT"})
+            m_textTargets << InternAtom(m_connection, target);
+    }
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->installNativeEventFilter(this);
+}
+
+X11QuietWait::~X11QuietWait()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+}
+
+void X11QuietWait::QuietWait(int ms)
+{
+    Holding holding(*this);
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        Pump();
+        if (Clock::now() >= end)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+bool X11QuietWait::WaitForPasteServed(int settleMs, int capMs)
+{
+    Holding holding(*this);
+    const auto start = Clock::now();
+    const auto cap = start + std::chrono::milliseconds(capMs);
+    const auto settle = std::chrono::milliseconds(settleMs);
+    m_textRequested = false;
+    m_lastRequest = start;
+    for (;;) {
+        // A request seen by the filter is answered by Qt within the same pump.
+        Pump();
+        const auto now = Clock::now();
+        if (m_textRequested && now - m_lastRequest >= settle)
+            return true;
+        if (now >= cap)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+void X11QuietWait::Pump()
+{
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers
+                                    | QEventLoop::X11ExcludeTimers);
+}
+
+bool X11QuietWait::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
+{
+    if (m_depth == 0 || eventType != "xcb_generic_event_t")
+        return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    switch (event->response_type & ~0x80) {
+    case XCB_SELECTION_REQUEST: {
+        const auto* request = reinterpret_cast<const xcb_selection_request_event_t*>(event);
+        if (request->selection == m_clipboardAtom) {
+            m_lastRequest = Clock::now();
+            if (m_textTargets.contains(request->target))
+                m_textRequested = true;
+        }
+        return false;
+    }
+    case XCB_CLIENT_MESSAGE: {
+        const auto* clientMessage = reinterpret_cast<const xcb_client_message_event_t*>(event);
+        if (clientMessage->type == m_wmProtocolsAtom)
+            return false;
+        std::array<char, 32> copy;
+        static_assert(sizeof(xcb_client_message_event_t) == sizeof(copy));
+        std::memcpy(copy.data(), clientMessage, copy.size());
+        m_held.append(copy);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void X11QuietWait::SendHeldMessages()
+{
+    if (m_held.isEmpty() || !m_connection)
+        return;
+    for (const auto& held : std::as_const(m_held)) {
+        const auto* clientMessage = reinterpret_cast<const xcb_client_message_event_t*>(held.data());
+        // An empty event mask sends the event to the client that created the window: this program.
+        // Checked, with the answer discarded, so that a window closed meanwhile costs nothing and
+        // puts no error into Qt's event queue.
+        const auto cookie = xcb_send_event_checked(m_connection, 0, clientMessage->window,
+                                                   XCB_EVENT_MASK_NO_EVENT, held.data());
+        xcb_discard_reply(m_connection, cookie.sequence);
+    }
+    m_held.clear();
+    xcb_flush(m_connection);
+}
+
+} // namespace platform

@@ -1,0 +1,118 @@
+#include "platform/x11/X11Shell.h"
+
+#include "platform/CmdLine.h"
+#include "platform/x11/DesktopEntry.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+const QString kOpener = QStringLiteral("xdg-open");
+
+// The system's text for errorNumber, naming what it is about, as a shell reports it.
+bool Fail(QString* error, const QString& subject, int errorNumber)
+{
+    if (error) {
+        const QString text = QString::fromLocal8Bit(std::strerror(errorNumber));
+        *error = subject.isEmpty() ? text : subject + QStringLiteral(": ") + text;
+    }
+    return false;
+}
+
+// The executable file names: a path when it holds a '/', otherwise a program on PATH. Bare names
+// are not looked for in the current folder, as a Linux shell does not.
+QString ExecutableOf(const QString& file)
+{
+    if (file.isEmpty())
+        return {};
+    if (!file.contains(QLatin1Char('/')))
+        return QStandardPaths::findExecutable(file);
+    const QFileInfo info(file);
+    return info.isFile() && info.isExecutable() ? info.absoluteFilePath() : QString();
+}
+
+} // namespace
+
+bool X11Shell::ShellExecute(const QString& file, const QString& parameters, const QString& directory,
+                            QString* error)
+{
+    const QString program = ExecutableOf(file);
+    if (!program.isEmpty())
+        return StartDetached(program, SplitCommandLine(parameters), directory, error);
+    const QFileInfo document(file);
+    if (file.isEmpty() || !document.exists())
+        return Fail(error, file, ENOENT);
+    return StartDetached(kOpener, {document.absoluteFilePath()}, directory, error);
+}
+
+bool X11Shell::Explore(const QString& folder, QString* error)
+{
+    const QFileInfo target(folder.isEmpty() ? QDir::homePath() : folder);
+    if (!target.isDir())
+        return Fail(error, target.filePath(), target.exists() ? ENOTDIR : ENOENT);
+    return StartDetached(kOpener, {target.absoluteFilePath()}, QString(), error);
+}
+
+bool X11Shell::OpenInDefaultEditor(const QString& path, const QString& directory, QString* error)
+{
+    const DesktopEntry editor = DesktopEntry::Find(DefaultTextEditor());
+    // An editor that runs in a terminal needs one around it, which the desktop's opener provides.
+    if (!editor.IsValid() || editor.RunsInTerminal())
+        return StartDetached(kOpener, {path}, directory, error);
+    QStringList command = editor.CommandFor(path);
+    const QString program = command.takeFirst();
+    return StartDetached(program, command, directory, error);
+}
+
+void X11Shell::OpenDocument(const QString& path)
+{
+    StartDetached(kOpener, {path}, QString(), nullptr);
+}
+
+QString X11Shell::DefaultTextEditor()
+{
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/plain")},
+                QIODevice::ReadOnly);
+    if (!query.waitForFinished(3000)) {
+        query.kill();
+        query.waitForFinished(1000);
+        return {};
+    }
+    if (query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0)
+        return {};
+    // Some versions list several applications, separated by ';': the first is the default.
+    return QString::fromLocal8Bit(query.readAllStandardOutput()).section(QLatin1Char(';'), 0, 0).trimmed();
+}
+
+bool X11Shell::StartDetached(const QString& program, const QStringList& arguments, const QString& directory,
+                             QString* error)
+{
+    // Checked here so that the text names what is missing; QProcess would only say "execv: ..." or
+    // "chdir: ...".
+    const QString path = program.contains(QLatin1Char('/')) ? program : QStandardPaths::findExecutable(program);
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        return Fail(error, program, ENOENT);
+    if (!directory.isEmpty() && !QFileInfo(directory).isDir())
+        return Fail(error, directory, QFileInfo::exists(directory) ? ENOTDIR : ENOENT);
+
+    QProcess process;
+    process.setProgram(path);
+    process.setArguments(arguments);
+    process.setWorkingDirectory(directory);
+    if (process.startDetached())
+        return true;
+    if (error)
+        *error = program + QStringLiteral(": ") + process.errorString();
+    return false;
+}
+
+} // namespace platform

@@ -1,0 +1,138 @@
+#include "ui/clipboard/CClipboardManagerPage.h"
+
+#include "app/CMain.h"
+#include "data/CClipboard.h"
+#include "platform/Messages.h"
+#include "platform/Platform.h"
+#include "ui/framework/CIconButton.h"
+#include "ui/framework/CPropertySheet.h"
+#include "ui/framework/CReportList.h"
+#include "ui/framework/Clipboard.h"
+#include "ui/framework/ModalLoop.h"
+#include "ui/framework/RunHandler.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CClipboardManagerPage::CClipboardManagerPage(QWidget* parent)
+    : CPropertyPage(QStringLiteral("Clipboard manager"), parent)
+{
+    m_list = new CReportList(this);
+    m_btnInsert = new CIconButton(183, QStringLiteral("Insert text"), this);
+    m_btnDelete = new CIconButton(152, QStringLiteral("Delete clipboard item"), this);
+    m_btnRemoveAll = new CIconButton(163, QStringLiteral("Remove all clipboard items"), this);
+    m_btnLoad = new CIconButton(195, QStringLiteral("Load clipboard"), this);
+    m_btnSave = new CIconButton(196, QStringLiteral("Save clipboard"), this);
+
+    auto* buttons = new QVBoxLayout;
+    for (CIconButton* button : {m_btnInsert, m_btnDelete, m_btnRemoveAll, m_btnLoad, m_btnSave})
+        buttons->addWidget(button);
+    buttons->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(m_list, 1);
+    layout->addLayout(buttons);
+
+    auto guarded = [this](void (CClipboardManagerPage::*handler)()) {
+        return [this, handler] { ui::RunHandler([this, handler] { (this->*handler)(); }); };
+    };
+    connect(m_btnInsert, &CIconButton::clicked, this, guarded(&CClipboardManagerPage::OnInsertText));
+    connect(m_btnDelete, &CIconButton::clicked, this, guarded(&CClipboardManagerPage::OnDelete));
+    connect(m_btnRemoveAll, &CIconButton::clicked, this, guarded(&CClipboardManagerPage::OnRemoveAll));
+    connect(m_btnLoad, &CIconButton::clicked, this, guarded(&CClipboardManagerPage::OnLoad));
+    connect(m_btnSave, &CIconButton::clicked, this, guarded(&CClipboardManagerPage::OnSave));
+    connect(m_list, &CReportList::RowDoubleClicked, this, [this](int row) {
+        if (row >= 0)
+            ui::RunHandler([this] { OnInsertText(); });
+    });
+}
+
+bool CClipboardManagerPage::OnSetActive()
+{
+    Fill();
+    // Enter pastes the selected item: Insert text is the page's default button.
+    m_btnInsert->setDefault(true);
+    if (m_list->RowCount() > 0 && m_list->SelectedRow() < 0)
+        m_list->SelectRow(m_list->RowCount() - 1);
+    m_list->setFocus();
+    return true;
+}
+
+void CClipboardManagerPage::Fill()
+{
+    m_list->SetColumns({{QStringLiteral("Text"), 1, 1}, {QStringLiteral("ID"), 0, 1}});
+    // Every item is listed, a text that reads "FAIL" included, so the list is filled by count.
+    const CClipboard* history = GetMain()->m_pClipboard;
+    for (int i = 0; i < history->Count(); ++i)
+        m_list->AddRow({history->At(i).m_strText, QString::number(i)});
+    if (CPropertySheet* sheet = Sheet()) {
+        sheet->raise();
+        sheet->activateWindow();
+    }
+}
+
+int CClipboardManagerPage::SelectedItem() const
+{
+    const int row = m_list->SelectedRow();
+    return row < 0 ? -1 : m_list->Text(row, 1).toInt();
+}
+
+void CClipboardManagerPage::OnInsertText()
+{
+    const int item = SelectedItem();
+    if (item < 0)
+        return;
+    CMain* main = GetMain();
+    const QString text = main->m_pClipboard->At(item).m_strText;
+    main->UseClipboardItem(item);
+    ui::SetClipboardText(text);
+    // Pasted only into a window recorded when the keys opened the sheet; opened from the tray menu,
+    // the text waits on the clipboard for the user to paste it.
+    if (main->m_pPrevForegroundWnd) {
+        platform::Services& os = main->Platform();
+        os.foreground->SetForegroundWindow(main->m_pPrevForegroundWnd);
+        os.keyboard->KeyEvent(platform::VK_CONTROL, false);
+        os.keyboard->KeyEvent(platform::VK_V, false);
+        os.keyboard->KeyEvent(platform::VK_V, true);
+        os.keyboard->KeyEvent(platform::VK_CONTROL, true);
+    }
+    if (CPropertySheet* sheet = Sheet())
+        sheet->EndDialog(ui::IDQUIT);
+}
+
+void CClipboardManagerPage::OnOK()
+{
+    // Close with a row selected pastes it.
+    OnInsertText();
+}
+
+void CClipboardManagerPage::OnDelete()
+{
+    const int item = SelectedItem();
+    if (item < 0)
+        return;
+    GetMain()->DeleteClipboardItem(item);
+    Fill();
+}
+
+void CClipboardManagerPage::OnRemoveAll()
+{
+    if (platform::ShowMessage(QStringLiteral("Are you sure you want to remove all records from the clipboard?"),
+                              platform::MsgStyle::Question)
+        != platform::IDYES)
+        return;
+    GetMain()->DeleteAllClipboardItems();
+    Fill();
+}
+
+void CClipboardManagerPage::OnLoad()
+{
+    GetMain()->LoadClipboard();
+    Fill();
+}
+
+void CClipboardManagerPage::OnSave()
+{
+    GetMain()->SaveClipboard();
+    Fill();
+}

@@ -1,0 +1,23 @@
+#include "ui/framework/CPropertyPage.h"
+
+#include "ui/framework/CPropertySheet.h"
+
+CPropertyPage::CPropertyPage(const QString& caption, QWidget* parent)
+    : QWidget(parent)
+    , m_strCaption(caption)
+{
+}
+
+CPropertyPage::~CPropertyPage()
+{
+    // Pages are usually members of their sheet and go before it; the sheet must not call them later.
+    if (m_pSheet != nullptr)
+        m_pSheet->DetachPage(this);
+}
+
+void CPropertyPage::SetCaption(const QString& caption)
+{
+    m_strCaption = caption;
+    if (m_pSheet != nullptr)
+        m_pSheet->OnPageCaptionChanged(this);
+}

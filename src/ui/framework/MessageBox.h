@@ -1,0 +1,17 @@
+#pragma once
+// The program's message box: the caption "Quillbox", the icon and buttons of its style.
+#include "platform/Messages.h"
+
+#include <QString>
+
+namespace ui {
+
+// Shows text modally above whatever window of the program is active and returns the button
+// pressed: platform::IDOK, or platform::IDYES / platform::IDNO for questions (Esc answers No).
+int MessageBox(const QString& text, platform::MsgStyle style);
+
+// Makes MessageBox the handler of platform::ShowMessage, so that every layer (data/ included)
+// shows its messages through it. Called once at start-up, after the application object exists.
+void InstallMessageBoxes();
+
+} // namespace ui

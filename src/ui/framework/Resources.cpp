@@ -1,0 +1,27 @@
+#include "ui/framework/Resources.h"
+
+#include <QFile>
+
+namespace ui {
+
+QString IconPath(int number)
+{
+    return QStringLiteral(":/icons/%1.svg").arg(number);
+}
+
+QString BitmapPath(int number)
+{
+    return QStringLiteral(":/bitmaps/%1.svg").arg(number);
+}
+
+QIcon ResourceIcon(int number)
+{
+    const QString path = IconPath(number);
+    // QIcon accepts any path and only fails when drawn; checking here lets callers and tests see a
+    // missing resource at once.
+    if (!QFile::exists(path))
+        return QIcon();
+    return QIcon(path);
+}
+
+} // namespace ui

@@ -1,0 +1,404 @@
+#include "ui/main/CQuillboxDlg.h"
+
+#include "app/CMain.h"
+#include "platform/Messages.h"
+#include "app/CQuillboxApp.h"
+#include "hook/HookMessage.h"
+#include "ui/common/CAboutDlg.h"
+#include "ui/framework/Clipboard.h"
+#include "ui/framework/Resources.h"
+#include "ui/framework/RunHandler.h"
+#include "ui/main/HookLog.h"
+#include "ui/main/SheetFactory.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QCursor>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMimeData>
+#include <QSystemTrayIcon>
+#include <QTimerEvent>
+
+namespace {
+
+constexpr int FlashMs = 2000;
+constexpr int AutoSaveMs = 60000;
+
+} // namespace
+
+CQuillboxDlg::CQuillboxDlg(QWidget* parent)
+    : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Properties"));
+    setWindowIcon(ui::ResourceIcon(128));
+    BuildProperties();
+    // The constructor already takes these values, so the controls hold them before the first show.
+    if (CMain* main = GetMain()) {
+        m_bClipboardActive = main->m_bClipboardActive;
+        m_bCaseSensitive = main->m_bShortcutsCaseSensitive;
+        m_nClipboardKeys = main->m_nClipboardMgrKeys;
+        m_nMaxClipboardItems = main->m_nMaxClipboardItems;
+        m_bAutoPaste = main->m_bAutoPasteShortcut;
+        m_nEditor = main->m_strEditorPath == QLatin1String("notepad") ? 0 : 1;
+    }
+    UpdateData(false);
+}
+
+CQuillboxDlg::~CQuillboxDlg()
+{
+    delete m_menu;
+    delete m_nid;
+}
+
+int CQuillboxDlg::Create()
+{
+    // The native window exists from here on, hidden; its id is where the helper sends messages.
+    winId();
+    hide();
+    return 1;
+}
+
+int CQuillboxDlg::CreateSystrayIcon()
+{
+    m_nid = new QSystemTrayIcon(this);
+    SetTrayIcon(129);
+    connect(m_nid, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        switch (reason) {
+        case QSystemTrayIcon::Trigger:
+        case QSystemTrayIcon::DoubleClick: // the second button-up of a double click
+            OnSystrayIconClicked(WM_LBUTTONUP);
+            break;
+        case QSystemTrayIcon::Context:
+            OnSystrayIconClicked(WM_RBUTTONDOWN);
+            break;
+        default:
+            OnSystrayIconClicked(WM_MOUSEMOVE);
+            break;
+        }
+    });
+    m_nid->show();
+    return 1;
+}
+
+int CQuillboxDlg::DestroySystrayIcon()
+{
+    if (m_nid)
+        m_nid->hide();
+    return 1;
+}
+
+bool CQuillboxDlg::DestroyWindow()
+{
+    m_autoSaveTimer.stop();
+    m_copyTimer.stop();
+    m_flashTimer.stop();
+    hide();
+    destroy();
+    return true;
+}
+
+QString CQuillboxDlg::TrayTip() const
+{
+    return m_nid ? m_nid->toolTip() : QString();
+}
+
+void CQuillboxDlg::SetTrayIcon(int number)
+{
+    m_nTrayIcon = number;
+    if (!m_nid)
+        return;
+    m_nid->setIcon(ui::ResourceIcon(number));
+    m_nid->setToolTip(GetMain() && !GetMain()->m_bEnabled ? QStringLiteral("Quillbox (Disabled)")
+                                                          : QStringLiteral("Quillbox (Enabled)"));
+    qCDebug(lcTray) << "tray icon" << number << m_nid->toolTip();
+}
+
+QString CQuillboxDlg::GetClipboard()
+{
+    return ui::ClipboardText();
+}
+
+int CQuillboxDlg::SetClipboard(const QString& text, bool transient)
+{
+    ui::SetClipboardText(text, transient);
+    return 1;
+}
+
+void CQuillboxDlg::RemoveHook()
+{
+    GetMain()->RemoveHook();
+}
+
+void CQuillboxDlg::InstallHook()
+{
+    GetMain()->InstallHook();
+}
+
+bool CQuillboxDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
+{
+    CMain* main = GetMain();
+    if (!main || !main->HasPlatform() || !main->Platform().messages)
+        return QDialog::nativeEvent(eventType, message, result);
+    const auto raw = main->Platform().messages->Decode(eventType, message);
+    if (!raw)
+        return QDialog::nativeEvent(eventType, message, result);
+    const auto decoded = DecodeHookClientMessage(true, raw->number, raw->wParam, raw->lParam);
+    if (decoded) {
+        ui::RunHandler([&] { DispatchHookMessage(decoded->number, decoded->lParam); });
+        *result = 0;
+        return true;
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+
+void CQuillboxDlg::DispatchHookMessage(long number, long lParam)
+{
+    qCDebug(lcHook, "message 0x%lx lParam %ld", number, lParam);
+    switch (number) {
+    case QB_MSG_MOUSE:
+        OnMouseMsg();
+        break;
+    case QB_MSG_COPY:
+        OnCopyMsg();
+        break;
+    case QB_MSG_CLIPBOARD_MANAGER:
+        OnPasteMsg(lParam);
+        break;
+    case QB_MSG_EXPAND:
+        OnResolveShortcutMsg();
+        break;
+    case QB_MSG_SHOW_SHORTCUTS:
+        OnShowShortcutsMsg();
+        break;
+    case QB_MSG_SHOW_SOURCES:
+        OnShowSourcesMsg();
+        break;
+    case QB_MSG_SHOW_ENVIRONMENTS:
+        OnShowEnvironmentsMsg();
+        break;
+    default: // 0x41C and 0x41D are accepted and mean nothing
+        break;
+    }
+}
+
+int CQuillboxDlg::OnMouseMsg()
+{
+    delete m_menu;
+    return 0;
+}
+
+int CQuillboxDlg::OnSystrayIconClicked(int mouseMessage)
+{
+    CMain* main = GetMain();
+    if (mouseMessage == WM_RBUTTONDOWN) {
+        delete m_menu;
+        const QPoint at = QCursor::pos();
+        m_menu = LoadTrayMenu();
+        QPointer<QMenu> menu = m_menu;
+        // The menu is held after it closes, until the next right click, message 0x41B or the end.
+        menu->exec(at);
+    } else if (mouseMessage == WM_LBUTTONUP) {
+        if (main->m_bEnabled) {
+            main->m_bEnabled = 0;
+            SetTrayIcon(141);
+            RemoveHook();
+        } else {
+            main->m_bEnabled = 1;
+            SetTrayIcon(129);
+            InstallHook();
+        }
+    }
+    m_bCopyPending = 0;
+    return 0;
+}
+
+QMenu* CQuillboxDlg::LoadTrayMenu()
+{
+    auto* menu = new QMenu;
+    auto add = [&](QMenu* to, const QString& text, void (CQuillboxDlg::*handler)()) {
+        QAction* action = to->addAction(text);
+        // Queued, so the menu's own loop has ended before a command opens a modal window.
+        connect(action, &QAction::triggered, this, [this, handler] { ui::RunHandler([&] { (this->*handler)(); }); },
+                Qt::QueuedConnection);
+    };
+    add(menu, QStringLiteral("&New shortcut"), &CQuillboxDlg::OnSystrayNewshortcut);
+    add(menu, QStringLiteral("&View shortcuts"), &CQuillboxDlg::OnSystrayViewshortcuts);
+    menu->addSeparator();
+    add(menu, QStringLiteral("&Add to clipboard"), &CQuillboxDlg::OnSystrayAddtoclipboard);
+    add(menu, QStringLiteral("&Clipboard manager"), &CQuillboxDlg::OnSystrayClipboardmanager);
+    menu->addSeparator();
+    add(menu, QStringLiteral("Add to &source library"), &CQuillboxDlg::OnSystrayAddtosourcelibrary);
+    add(menu, QStringLiteral("Vie&w current sources"), &CQuillboxDlg::OnSystrayViewcurrentsources);
+    menu->addSeparator();
+    add(menu, QStringLiteral("Add &environment"), &CQuillboxDlg::OnSystrayAddenvironment);
+    add(menu, QStringLiteral("Select en&vironment"), &CQuillboxDlg::OnSystraySelectenvironment);
+    menu->addSeparator();
+    add(menu, QStringLiteral("&Properties"), &CQuillboxDlg::OnSystrayProperties);
+    QMenu* help = menu->addMenu(QStringLiteral("&Help"));
+    add(help, QStringLiteral("&Quillbox help"), &CQuillboxDlg::OnSystrayHelp);
+    add(help, QStringLiteral("&About Quillbox"), &CQuillboxDlg::OnSystrayAbout);
+    add(menu, QStringLiteral("&Quit"), &CQuillboxDlg::OnSystrayQuit);
+    return menu;
+}
+
+int& CQuillboxDlg::Guard(SheetKind kind)
+{
+    switch (kind) {
+    case SheetKind::Shortcuts:
+        return m_bShortcutSheetOpen;
+    case SheetKind::Clipboard:
+        return m_bClipboardSheetOpen;
+    case SheetKind::Sources:
+        return m_bSourceSheetOpen;
+    case SheetKind::Environments:
+        break;
+    }
+    return m_bEnvSheetOpen;
+}
+
+bool CQuillboxDlg::IsSheetOpen(SheetKind kind) const
+{
+    return const_cast<CQuillboxDlg*>(this)->Guard(kind) != 0;
+}
+
+int CQuillboxDlg::RunSheet(SheetKind kind, int startPage, bool fromHook, bool giveBackForeground)
+{
+    CMain* main = GetMain();
+    int& guard = Guard(kind);
+    if (guard || (fromHook && !main->m_bEnabled))
+        return -1;
+    std::unique_ptr<QDialog> sheet = MakeSheet(kind, startPage, this);
+    if (!sheet)
+        return -1;
+    guard = 1;
+    RemoveHook();
+    if (fromHook)
+        main->m_pPrevForegroundWnd = main->Platform().foreground->GetForegroundWindow();
+    const int result = sheet->exec();
+    sheet.reset();
+    if (giveBackForeground) {
+        if (main->m_pPrevForegroundWnd)
+            main->Platform().foreground->SetForegroundWindow(main->m_pPrevForegroundWnd);
+        main->m_pPrevForegroundWnd = 0;
+    }
+    InstallHook();
+    guard = 0;
+    return result;
+}
+
+void CQuillboxDlg::OnSystrayNewshortcut() { RunSheet(SheetKind::Shortcuts, 0, false); }
+void CQuillboxDlg::OnSystrayViewshortcuts() { RunSheet(SheetKind::Shortcuts, 1, false); }
+void CQuillboxDlg::OnSystrayAddtoclipboard() { RunSheet(SheetKind::Clipboard, 0, false); }
+void CQuillboxDlg::OnSystrayClipboardmanager() { RunSheet(SheetKind::Clipboard, 1, false); }
+void CQuillboxDlg::OnSystrayAddtosourcelibrary() { RunSheet(SheetKind::Sources, 0, false); }
+void CQuillboxDlg::OnSystrayViewcurrentsources() { RunSheet(SheetKind::Sources, 1, false); }
+void CQuillboxDlg::OnSystrayAddenvironment() { RunSheet(SheetKind::Environments, 0, false); }
+void CQuillboxDlg::OnSystraySelectenvironment() { RunSheet(SheetKind::Environments, 1, false); }
+
+int CQuillboxDlg::OnShowShortcutsMsg()
+{
+    RunSheet(SheetKind::Shortcuts, 1, true);
+    return 0;
+}
+
+int CQuillboxDlg::OnShowSourcesMsg()
+{
+    RunSheet(SheetKind::Sources, 1, true);
+    return 0;
+}
+
+int CQuillboxDlg::OnShowEnvironmentsMsg()
+{
+    RunSheet(SheetKind::Environments, 1, true);
+    return 0;
+}
+
+void CQuillboxDlg::OnSystrayProperties()
+{
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void CQuillboxDlg::OnSystrayHelp()
+{
+    // Looked for in the current directory, like the data file; a missing page shows nothing.
+    const QString path = QDir::current().absoluteFilePath(QStringLiteral("qbhlp.html"));
+    if (QFileInfo::exists(path))
+        GetMain()->Platform().shell->OpenDocument(path);
+}
+
+void CQuillboxDlg::OnSystrayAbout()
+{
+    CAboutDlg about;
+    about.exec();
+}
+
+void CQuillboxDlg::OnSystrayQuit()
+{
+    if (platform::ShowMessage(QStringLiteral("Are you sure you want to quit Quillbox?"), platform::MsgStyle::Question)
+        == platform::IDNO)
+        return;
+    GetMain()->Quit();
+}
+
+int CQuillboxDlg::OnCloseSplashWnd()
+{
+    GetMain()->HideSplash();
+    return 0;
+}
+
+int CQuillboxDlg::OnResolveShortcutMsg()
+{
+    if (GetMain()->m_bEnabled && ResolveShortcut() == 1)
+        StartFlash();
+    return 0;
+}
+
+void CQuillboxDlg::StartFlash()
+{
+    SetTrayIcon(144);
+    m_flashTimer.start(FlashMs, this);
+}
+
+void CQuillboxDlg::SetAutoSaveTimer(bool on)
+{
+    if (on)
+        m_autoSaveTimer.start(AutoSaveMs, this);
+    else
+        m_autoSaveTimer.stop();
+}
+
+void CQuillboxDlg::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_copyTimer.timerId())
+        OnTimer(1);
+    else if (event->timerId() == m_flashTimer.timerId())
+        OnTimer(2);
+    else if (event->timerId() == m_autoSaveTimer.timerId())
+        OnTimer(3);
+    else
+        QDialog::timerEvent(event);
+}
+
+void CQuillboxDlg::OnTimer(int id)
+{
+    switch (id) {
+    case 1:
+        m_copyTimer.stop();
+        m_bCopyPending = 0;
+        break;
+    case 2:
+        m_flashTimer.stop();
+        SetTrayIcon(GetMain()->m_bEnabled ? 129 : 141);
+        break;
+    case 3:
+        ui::RunHandler([] { GetMain()->SaveClipboard(); });
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,4 @@
+#include "ui/main/HookLog.h"
+
+Q_LOGGING_CATEGORY(lcHook, "quillbox.hook", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcTray, "quillbox.tray", QtWarningMsg)

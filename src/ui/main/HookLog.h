@@ -1,0 +1,7 @@
+#pragma once
+// Logging categories, off by default. The end-to-end tests turn them on
+// (QT_LOGGING_RULES="quillbox.*.debug=true") to see a message arrive or the tray change.
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcHook)
+Q_DECLARE_LOGGING_CATEGORY(lcTray)

@@ -1,0 +1,18 @@
+#include "ui/main/SheetFactory.h"
+
+#include "ui/clipboard/CClipboardPropSheet.h"
+#include "ui/shortcuts/CShortcutsPropSheet.h"
+
+std::unique_ptr<QDialog> MakeSheet(SheetKind kind, int startPage, QWidget* parent)
+{
+    switch (kind) {
+    case SheetKind::Shortcuts:
+        return std::make_unique<CShortcutsPropSheet>(QStringLiteral("Shortcuts"), parent, startPage);
+    case SheetKind::Clipboard:
+        return std::make_unique<CClipboardPropSheet>(QStringLiteral("Clipboard"), parent, startPage);
+    case SheetKind::Sources:
+    case SheetKind::Environments:
+        break;
+    }
+    return nullptr;
+}

@@ -1,0 +1,60 @@
+#pragma once
+// Answers and records every message box shown through platform::ShowMessage while it lives, and
+// puts the previous handler back when it goes. No window opens.
+//
+//   MessageRecorder messages;                  // questions answered No, other boxes OK
+//   messages.Answer(platform::IDYES);          // the next box is answered Yes
+//   ...                                        // the code under test
+//   QCOMPARE(messages.Count(), 1);
+//   QVERIFY(messages.Last().text.contains("locked"));
+#include "platform/Messages.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+
+class MessageRecorder {
+public:
+    struct Message {
+        QString text;
+        platform::MsgStyle style;
+    };
+
+    // questionAnswer: what a question is answered when no answer is queued.
+    explicit MessageRecorder(int questionAnswer = platform::IDNO)
+        : m_nQuestionAnswer(questionAnswer)
+    {
+        m_previous = platform::SetMessageHandler([this](const QString& text, platform::MsgStyle style) {
+            m_messages.append({text, style});
+            if (!m_answers.isEmpty())
+                return m_answers.dequeue();
+            return style == platform::MsgStyle::Question ? m_nQuestionAnswer : platform::IDOK;
+        });
+    }
+    ~MessageRecorder() { platform::SetMessageHandler(std::move(m_previous)); }
+    MessageRecorder(const MessageRecorder&) = delete;
+    MessageRecorder& operator=(const MessageRecorder&) = delete;
+
+    // Queues the answer of the next box (answers are used in order).
+    void Answer(int button) { m_answers.enqueue(button); }
+
+    int Count() const { return static_cast<int>(m_messages.size()); }
+    const QList<Message>& Messages() const { return m_messages; }
+    // The last box shown; call only when Count() > 0.
+    const Message& Last() const { return m_messages.constLast(); }
+    // Whether any box shown so far contains part in its text.
+    bool Saw(const QString& part) const
+    {
+        for (const Message& message : m_messages)
+            if (message.text.contains(part))
+                return true;
+        return false;
+    }
+    void Clear() { m_messages.clear(); }
+
+private:
+    platform::MessageHandler m_previous;
+    QList<Message> m_messages;
+    QQueue<int> m_answers;
+    int m_nQuestionAnswer;
+};

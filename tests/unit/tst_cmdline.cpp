@@ -1,0 +1,48 @@
+// Splitting a parameter string into the arguments a started program receives.
+#include "platform/CmdLine.h"
+
+#include <QtTest>
+
+using platform::SplitCommandLine;
+
+class TestCmdLine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void Split_data();
+    void Split();
+};
+
+void TestCmdLine::Split_data()
+{
+    QTest::addColumn<QString>("parameters");
+    QTest::addColumn<QStringList>("arguments");
+
+    QTest::newRow("blank separates") << "-n file.txt" << QStringList{"-n", "file.txt"};
+    QTest::newRow("quotes group") << "\"-n file.txt\"" << QStringList{"-n file.txt"};
+    QTest::newRow("empty") << "" << QStringList{};
+    QTest::newRow("blanks only") << "   \t " << QStringList{};
+    QTest::newRow("runs of blanks and tabs") << "  -a \t  -b  " << QStringList{"-a", "-b"};
+    QTest::newRow("linux path with blanks")
+        << "\"/home/me/my docs/a b.txt\" -x" << QStringList{"/home/me/my docs/a b.txt", "-x"};
+    QTest::newRow("windows paths keep backslashes")
+        << "\"C:\\Program Files\\Ed\\ed.exe\" C:\\Tools\\ \"C:\\My Tools\\\""
+        << QStringList{"C:\\Program Files\\Ed\\ed.exe", "C:\\Tools\\", "C:\\My Tools\\"};
+    QTest::newRow("quoted part inside an argument") << "--name=\"my file\".txt" << QStringList{"--name=my file.txt"};
+    QTest::newRow("empty quotes are an empty argument") << "a \"\" b" << QStringList{"a", "", "b"};
+    QTest::newRow("only empty quotes") << "\"\"" << QStringList{""};
+    QTest::newRow("three quotes are a literal quote") << "say \"\"\"hi\"\"\"" << QStringList{"say", "\"hi\""};
+    QTest::newRow("unclosed quote runs to the end") << "-m \"open end" << QStringList{"-m", "open end"};
+    QTest::newRow("environment command line as one argument")
+        << "\"-geometry 80x24 -title build\"" << QStringList{"-geometry 80x24 -title build"};
+}
+
+void TestCmdLine::Split()
+{
+    QFETCH(QString, parameters);
+    QFETCH(QStringList, arguments);
+    QCOMPARE(SplitCommandLine(parameters), arguments);
+}
+
+QTEST_APPLESS_MAIN(TestCmdLine)
+#include "tst_cmdline.moc"

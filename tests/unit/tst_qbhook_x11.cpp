@@ -1,0 +1,446 @@
+// The hook library against an X server of the test's own (Xvfb), keys pressed with XTest. The
+// target window stands for Quillbox's main window (its connection is "Quillbox's"); the editor
+// window, focused, belongs to another client, which also copies and grabs.
+#include "hook/HookConfig.h"
+#include "hook/HookInstaller.h"
+#include "hook/HookMessage.h"
+#include "hook/SharedBlock.h"
+#include "hook/qbhook/Chord.h"
+
+#include <QtTest>
+
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <deque>
+#include <functional>
+#include <mutex>
+
+namespace {
+
+// Xlib's default error handler ends the process; the test counts errors instead.
+int g_xErrors = 0;
+int CountXError(Display*, XErrorEvent*)
+{
+    return ++g_xErrors, 0;
+}
+
+// Starts Xvfb on display number; true once it accepts connections (it writes the number to
+// -displayfd then; a server that lost the race for the number ends and closes the pipe).
+bool StartXvfb(const QByteArray& number, pid_t* pid)
+{
+    int ready[2];
+    if (pipe(ready) != 0)
+        return false;
+    const pid_t parent = getpid();
+    *pid = fork();
+    if (*pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL); // the kernel ends it if the test dies first
+        if (getppid() != parent)
+            _exit(1);
+        const int null = open("/dev/null", O_RDWR);
+        dup2(null, 1);
+        dup2(null, 2);
+        // WORKAROUND: Xvfb resets when its last client leaves (the probe below), and a connection
+        // made during the reset can be dropped; -noreset keeps it serving.
+        execlp("Xvfb", "Xvfb", (":" + number).constData(), "-screen", "0", "1280x800x24", "-nolisten", "tcp",
+               "-noreset", "-displayfd", QByteArray::number(ready[1]).constData(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(ready[1]);
+    pollfd fd{ready[0], POLLIN, 0};
+    char digits[16];
+    const bool up = poll(&fd, 1, 10000) > 0 && read(ready[0], digits, sizeof digits) > 0;
+    close(ready[0]);
+    Display* probe = up ? XOpenDisplay(":" + number) : nullptr;
+    if (probe)
+        XCloseDisplay(probe);
+    return probe != nullptr;
+}
+
+void StopProcess(pid_t pid)
+{
+    if (pid <= 0)
+        return;
+    kill(pid, SIGTERM);
+    const int fd = int(syscall(SYS_pidfd_open, pid, 0));
+    pollfd ended{fd, POLLIN, 0};
+    if (fd < 0 || poll(&ended, 1, 3000) <= 0)
+        kill(pid, SIGKILL);
+    if (fd >= 0)
+        close(fd);
+    waitpid(pid, nullptr, 0);
+}
+
+QString Text(const HookMessage& message)
+{
+    return QString::number(message.number, 16) + (message.lParam ? QStringLiteral("/1") : QString());
+}
+
+} // namespace
+
+class TestQbHookX11 : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+
+    void InstallWithoutDisplayFails();
+    void Messages_data();
+    void Messages();
+    void ExpandWaitsForTheModifiers();
+    void ModifierReleasesReachTheEditor();
+    void RemovedHookHoldsNothing();
+    void TakenChordReportedOnce();
+
+private:
+    void Install(int pair, const QByteArray& hookGroup = {});
+    KeyCode Code(KeySym sym) const { return XKeysymToKeycode(m_target, sym); }
+    void Key(KeySym sym, bool down) { XTestFakeKeyEvent(m_target, Code(sym), down, CurrentTime); }
+    void Press(const QString& chord);
+    void TakeClipboard(Display* display, Window owner, const char* selection = "CLIPBOARD");
+    bool PumpUntil(const std::function<bool()>& done);
+    QStringList Messages(int count);
+    bool OtherSaw(int type, KeySym sym, bool sent, Window window) const;
+
+    pid_t m_server = 0;
+    Display* m_target = nullptr; // Quillbox's connection
+    Display* m_other = nullptr;  // another application's
+    Window m_window = 0, m_ownWindow = 0, m_editor = 0;
+    bool m_editorMapped = false;
+    Atom m_messageType = 0;
+    QString m_blockName = QStringLiteral("/qb_hook_test_%1").arg(getpid());
+    QTemporaryDir m_settingsDir;
+    int m_handle = 0;
+    std::mutex m_reportMutex;
+    QStringList m_reports;
+    std::deque<HookMessage> m_messages;
+    std::vector<XKeyEvent> m_otherKeys;
+};
+
+void TestQbHookX11::initTestCase()
+{
+    XSetErrorHandler(&CountXError);
+    QByteArray display;
+    for (int n = 100; n <= 199 && display.isEmpty(); ++n) {
+        const QByteArray number = QByteArray::number(n);
+        if (access("/tmp/.X11-unix/X" + number, F_OK) == 0 || access("/tmp/.X" + number + "-lock", F_OK) == 0)
+            continue;
+        if (StartXvfb(number, &m_server))
+            display = ":" + number;
+        else
+            StopProcess(std::exchange(m_server, 0));
+    }
+    QVERIFY2(!display.isEmpty(), "Xvfb did not start on any display from :100 to :199");
+    qputenv("DISPLAY", display);
+    m_target = XOpenDisplay(nullptr);
+    m_other = XOpenDisplay(nullptr);
+    QVERIFY(m_target && m_other);
+    int opcode, event, error, major = XkbMajorVersion, minor = XkbMinorVersion;
+    QVERIFY(XkbQueryExtension(m_target, &opcode, &event, &error, &major, &minor));
+    m_window = XCreateSimpleWindow(m_target, DefaultRootWindow(m_target), 0, 0, 1, 1, 0, 0, 0);
+    m_ownWindow = XCreateSimpleWindow(m_target, DefaultRootWindow(m_target), 0, 0, 1, 1, 0, 0, 0);
+    m_messageType = XInternAtom(m_target, QB_HOOK_MESSAGE_ATOM, False);
+    m_editor = XCreateSimpleWindow(m_other, DefaultRootWindow(m_other), 10, 10, 200, 100, 0, 0, 0);
+    XSelectInput(m_other, m_editor, KeyPressMask | KeyReleaseMask | StructureNotifyMask);
+    XMapWindow(m_other, m_editor);
+    XFlush(m_other);
+    QVERIFY(PumpUntil([&] { return m_editorMapped; })); // focus goes to viewable windows only
+    XSetInputFocus(m_other, m_editor, RevertToPointerRoot, CurrentTime);
+    XSync(m_other, False);
+    QCOMPARE(g_xErrors, 0);
+    QVERIFY(m_settingsDir.isValid());
+}
+
+void TestQbHookX11::cleanupTestCase()
+{
+    hook::HookInstaller::Remove(m_handle);
+    hook::ReleaseSharedBlock(m_blockName);
+    for (Display* display : {m_target, m_other})
+        if (display)
+            XCloseDisplay(display);
+    StopProcess(m_server);
+}
+
+void TestQbHookX11::cleanup()
+{
+    hook::HookInstaller::Remove(std::exchange(m_handle, 0));
+    XUngrabKey(m_other, AnyKey, AnyModifier, DefaultRootWindow(m_other));
+    XkbLockModifiers(m_target, XkbUseCoreKbd, 0xFF, 0);
+    for (KeySym sym : {XK_Control_L, XK_Alt_L, XK_Shift_L, XK_Super_L, XK_space})
+        Key(sym, false);
+    XSync(m_other, False);
+    XSync(m_target, False);
+    PumpUntil([] { return true; });
+    m_messages.clear();
+    m_otherKeys.clear();
+    std::lock_guard lock(m_reportMutex);
+    m_reports.clear();
+}
+
+void TestQbHookX11::Install(int pair, const QByteArray& hookGroup)
+{
+    const QString path = m_settingsDir.filePath(QStringLiteral("Quillbox.conf"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("[Hook]\n" + hookGroup + "\n");
+    file.close();
+    QSettings settings(path, QSettings::IniFormat);
+    hook::HookConfig config = hook::HookConfig::Load(settings, pair);
+    config.SetSharedBlockName(m_blockName);
+    hook::ReleaseSharedBlock(m_blockName);
+    m_handle = hook::HookInstaller::Install(config, [this](const QString& text) {
+        std::lock_guard lock(m_reportMutex);
+        m_reports << text;
+    });
+    QVERIFY(m_handle > 0);
+    // Published after the installation, as the program does: the hook reads it when it sends.
+    QVERIFY(hook::PublishSharedBlock(m_blockName, hook::EncodeSharedBlock(quint32(m_window), quint32(m_handle))));
+}
+
+// Presses the chord's modifiers, taps its key and lets go of the modifiers in reverse order.
+void TestQbHookX11::Press(const QString& text)
+{
+    const std::optional<qbhook::Chord> chord = qbhook::Chord::Parse(text.toStdString());
+    QVERIFY(chord);
+    std::vector<KeySym> modifiers;
+    const std::pair<unsigned, KeySym> keys[] = {{qbhook::ChordCtrl, XK_Control_L}, {qbhook::ChordAlt, XK_Alt_L},
+                                                {qbhook::ChordShift, XK_Shift_L}, {qbhook::ChordSuper, XK_Super_L}};
+    for (const auto& [flag, sym] : keys)
+        if (chord->modifiers & flag)
+            modifiers.push_back(sym);
+    for (KeySym sym : modifiers)
+        Key(sym, true);
+    Key(chord->keysym, true);
+    Key(chord->keysym, false);
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
+        Key(*it, false);
+    XSync(m_target, False);
+}
+
+void TestQbHookX11::TakeClipboard(Display* display, Window owner, const char* selection)
+{
+    XSetSelectionOwner(display, XInternAtom(display, selection, False), owner, CurrentTime);
+    XSync(display, False);
+}
+
+// Serves both connections until done() holds, for 5 s at most; waits on the connections only.
+bool TestQbHookX11::PumpUntil(const std::function<bool()>& done)
+{
+    QDeadlineTimer deadline(5000);
+    for (;;) {
+        for (Display* display : {m_target, m_other}) {
+            while (XPending(display) > 0) {
+                XEvent event;
+                XNextEvent(display, &event);
+                if (event.type == ClientMessage && event.xclient.window == m_window) {
+                    const XClientMessageEvent& m = event.xclient;
+                    const auto message = DecodeHookClientMessage(m.message_type == m_messageType && m.format == 32,
+                                                                 m.data.l[0], m.data.l[1], m.data.l[2]);
+                    QTest::qVerify(message.has_value(), "decoded", "the hook sent a foreign message", __FILE__,
+                                   __LINE__);
+                    if (message)
+                        m_messages.push_back(*message);
+                } else if (event.type == KeyPress || event.type == KeyRelease) {
+                    m_otherKeys.push_back(event.xkey);
+                } else if (event.type == MapNotify && event.xmap.window == m_editor) {
+                    m_editorMapped = true;
+                }
+            }
+        }
+        if (done() || deadline.hasExpired())
+            return done();
+        pollfd fds[2] = {{ConnectionNumber(m_target), POLLIN, 0}, {ConnectionNumber(m_other), POLLIN, 0}};
+        poll(fds, 2, int(deadline.remainingTime()));
+    }
+}
+
+// The next count messages, as "427" or "420/1"; fewer when they do not come in time.
+QStringList TestQbHookX11::Messages(int count)
+{
+    PumpUntil([&] { return int(m_messages.size()) >= count; });
+    QStringList texts;
+    for (; count > 0 && !m_messages.empty(); --count, m_messages.pop_front())
+        texts << Text(m_messages.front());
+    return texts;
+}
+
+bool TestQbHookX11::OtherSaw(int type, KeySym sym, bool sent, Window window) const
+{
+    return std::any_of(m_otherKeys.begin(), m_otherKeys.end(), [&](const XKeyEvent& key) {
+        return key.type == type && key.keycode == Code(sym) && bool(key.send_event) == sent && key.window == window;
+    });
+}
+
+void TestQbHookX11::InstallWithoutDisplayFails()
+{
+    const QByteArray display = qgetenv("DISPLAY");
+    qputenv("DISPLAY", "unix:9999");
+    const int handle = hook::HookInstaller::Install(hook::HookConfig(), {});
+    qputenv("DISPLAY", display);
+    QCOMPARE(handle, 0);
+    hook::HookInstaller::Remove(0); // removing what is not installed does nothing
+    hook::HookInstaller::Remove(4711);
+}
+
+void TestQbHookX11::Messages_data()
+{
+    QTest::addColumn<QByteArray>("settings"); // the [Hook] group
+    QTest::addColumn<int>("pair");
+    QTest::addColumn<QList<KeySym>>("locks");
+    QTest::addColumn<QStringList>("actions"); // chords to press, or copy/primary/own/clear
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QString>("report"); // words of the one report expected, or empty
+
+    const QList<KeySym> none;
+    QTest::newRow("expand") << QByteArray() << 0 << none << QStringList{"Ctrl+Alt+Space"} << QStringList{"427"}
+                            << "";
+    QTest::newRow("expand, NumLock on") << QByteArray() << 0 << QList<KeySym>{XK_Num_Lock}
+                                        << QStringList{"Ctrl+Alt+Space"} << QStringList{"427"} << "";
+    QTest::newRow("expand, CapsLock on") << QByteArray() << 0 << QList<KeySym>{XK_Caps_Lock}
+                                         << QStringList{"Ctrl+Alt+Space"} << QStringList{"427"} << "";
+    QTest::newRow("pair, both locks on") << QByteArray() << 0 << QList<KeySym>{XK_Num_Lock, XK_Caps_Lock}
+                                         << QStringList{"Ctrl+Shift+Insert"} << QStringList{"420"} << "";
+    QTest::newRow("Ctrl+Shift pair chosen") << QByteArray() << 0 << none
+                                            << QStringList{"Ctrl+Alt+Insert", "Ctrl+Shift+Insert"}
+                                            << QStringList{"420"} << "";
+    QTest::newRow("Ctrl+Alt pair chosen") << QByteArray() << 1 << none
+                                          << QStringList{"Ctrl+Shift+Insert", "Ctrl+Alt+Insert"}
+                                          << QStringList{"420/1"} << "";
+    QTest::newRow("lists") << QByteArray() << 0 << none
+                           << QStringList{"Ctrl+Alt+Shift+S", "Ctrl+Alt+Shift+L", "Ctrl+Alt+Shift+E"}
+                           << QStringList{"428", "429", "42b"} << "";
+    QTest::newRow("copies by another client") << QByteArray() << 0 << none << QStringList{"copy", "copy"}
+                                              << QStringList{"41f", "41f"} << "";
+    QTest::newRow("PRIMARY") << QByteArray() << 0 << none << QStringList{"primary"} << QStringList{} << "";
+    QTest::newRow("Quillbox's own window") << QByteArray() << 0 << none << QStringList{"own"} << QStringList{}
+                                           << "";
+    QTest::newRow("clipboard cleared") << QByteArray() << 0 << none << QStringList{"copy", "clear"}
+                                       << QStringList{"41f"} << "";
+    QTest::newRow("settings: an override and an unreadable value")
+        << QByteArray("Expand=Ctrl+NoSuchKey\nShowSources=ctrl+super+l") << 0 << none
+        << QStringList{"Ctrl+Alt+Space", "Ctrl+Super+L", "Ctrl+Alt+Shift+L"} << QStringList{"427", "429"}
+        << "\"Ctrl+NoSuchKey\", the value of Expand";
+}
+
+void TestQbHookX11::Messages()
+{
+    QFETCH(QByteArray, settings);
+    QFETCH(int, pair);
+    QFETCH(QList<KeySym>, locks);
+    QFETCH(QStringList, actions);
+    QFETCH(QStringList, messages);
+    QFETCH(QString, report);
+
+    Install(pair, settings);
+    for (KeySym lock : locks)
+        XkbLockModifiers(m_target, XkbUseCoreKbd, XkbKeysymToModifiers(m_target, lock),
+                         XkbKeysymToModifiers(m_target, lock));
+    for (const QString& action : actions) {
+        if (action == QLatin1String("copy"))
+            TakeClipboard(m_other, m_editor);
+        else if (action == QLatin1String("primary"))
+            TakeClipboard(m_other, m_editor, "PRIMARY");
+        else if (action == QLatin1String("own"))
+            TakeClipboard(m_target, m_ownWindow);
+        else if (action == QLatin1String("clear"))
+            TakeClipboard(m_other, None);
+        else
+            Press(action);
+    }
+    // The hook handles events in order: anything sent that should not have been comes before
+    // the message of this last chord, and shows in the list.
+    Press(QStringLiteral("Ctrl+Alt+Shift+E"));
+    QCOMPARE(Messages(int(messages.size()) + 1), messages + QStringList{"42b"});
+    std::lock_guard lock(m_reportMutex);
+    QCOMPARE(m_reports.size(), report.isEmpty() ? 0 : 1);
+    if (!report.isEmpty())
+        QVERIFY2(m_reports.first().contains(report), qPrintable(m_reports.first()));
+}
+
+void TestQbHookX11::ExpandWaitsForTheModifiers()
+{
+    Install(0);
+    for (KeySym sym : {XK_Control_L, XK_Alt_L, XK_space})
+        Key(sym, true);
+    Key(XK_space, false);
+    XSync(m_target, False);
+    // A copy while Ctrl and Alt are still down comes first: the expansion waits for them, so that
+    // the program's synthesized keys cannot mix with the user's.
+    TakeClipboard(m_other, m_editor);
+    Key(XK_Alt_L, false);
+    Key(XK_Control_L, false);
+    XSync(m_target, False);
+    QCOMPARE(Messages(2), (QStringList{"41f", "427"}));
+}
+
+void TestQbHookX11::ModifierReleasesReachTheEditor()
+{
+    Install(0);
+    for (KeySym sym : {XK_Control_L, XK_Alt_L, XK_space})
+        Key(sym, true);
+    Key(XK_Alt_L, false); // let go while the chord's key is down: the grab takes this release
+    Key(XK_space, false);
+    Key(XK_Control_L, false);
+    XSync(m_target, False);
+    QCOMPARE(Messages(1), QStringList{"427"});
+    // The hook handed the release back before it sent the message.
+    XSync(m_other, False);
+    PumpUntil([] { return true; });
+    QVERIFY(OtherSaw(KeyPress, XK_Alt_L, false, m_editor));
+    QVERIFY(OtherSaw(KeyRelease, XK_Alt_L, true, m_editor));
+    QVERIFY(OtherSaw(KeyRelease, XK_Control_L, false, m_editor));
+    QVERIFY(!OtherSaw(KeyPress, XK_space, false, m_editor));
+}
+
+void TestQbHookX11::RemovedHookHoldsNothing()
+{
+    Install(0);
+    hook::HookInstaller::Remove(std::exchange(m_handle, 0));
+    // Another client can grab the chord at once, and gets it.
+    const unsigned state = ControlMask | XkbKeysymToModifiers(m_other, XK_Alt_L);
+    XGrabKey(m_other, Code(XK_space), state, DefaultRootWindow(m_other), False, GrabModeAsync, GrabModeAsync);
+    XSync(m_other, False);
+    QCOMPARE(g_xErrors, 0);
+    Press(QStringLiteral("Ctrl+Alt+Space"));
+    TakeClipboard(m_other, m_editor);
+    QVERIFY(PumpUntil([&] { return OtherSaw(KeyPress, XK_space, false, DefaultRootWindow(m_other)); }));
+    XSync(m_target, False);
+    QVERIFY(Messages(0).isEmpty() && m_messages.empty());
+}
+
+void TestQbHookX11::TakenChordReportedOnce()
+{
+    const unsigned state = ControlMask | XkbKeysymToModifiers(m_other, XK_Alt_L);
+    XGrabKey(m_other, Code(XK_space), state, DefaultRootWindow(m_other), False, GrabModeAsync, GrabModeAsync);
+    XSync(m_other, False);
+    for (int round = 0; round < 2; ++round) { // installed again, as after every expansion
+        Install(0);
+        {
+            std::lock_guard lock(m_reportMutex);
+            QCOMPARE(m_reports.size(), 1);
+            QCOMPARE(m_reports.first(), QStringLiteral("Ctrl+Alt+Space is already taken by another program. "
+                                                       "Quillbox's expand key works again when you choose another "
+                                                       "one: set Expand in the [Hook] group of %1.")
+                                            .arg(m_settingsDir.filePath(QStringLiteral("Quillbox.conf"))));
+        }
+        Press(QStringLiteral("Ctrl+Alt+Shift+S")); // the other chords work
+        QCOMPARE(Messages(1), QStringList{"428"});
+        hook::HookInstaller::Remove(std::exchange(m_handle, 0));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestQbHookX11)
+#include "tst_qbhook_x11.moc"
