@@ -23,7 +23,8 @@ trap cleanup EXIT
 if [ -z "${DISPLAY:-}" ]; then
   n=42
   while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp &
+  # -noreset: without it the server resets when its first client (the check below) leaves.
+  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp -noreset &
   pids+=($!)
   export DISPLAY=":$n"
   for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done

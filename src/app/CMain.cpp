@@ -12,11 +12,13 @@
 #include "platform/x11/X11Services.h"
 #include "ui/common/CSplashDlg.h"
 #include "ui/framework/Clipboard.h"
+#include "ui/framework/MessageBox.h"
 #include "ui/main/CQuillboxDlg.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QThread>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -54,6 +56,14 @@ int CMain::Start()
         return 1;
     if (!m_pPlatform)
         m_pPlatform = platform::CreateX11Services();
+    QString why;
+    m_bKeyboardHelper = platform::IsX11Session(&why);
+    if (!m_bKeyboardHelper) {
+        const QString text = why + QStringLiteral("\nThe keys of Quillbox and its clipboard history do not work in this "
+                                                  "session; its tray menu does.");
+        std::fprintf(stderr, "Quillbox: %s\n", qPrintable(text));
+        ui::ShowNotice(text);
+    }
     m_pSplashDlg = new CSplashDlg;
     m_pSplashDlg->Create();
     m_pTrayDlg = new CQuillboxDlg;
@@ -119,7 +129,8 @@ int StartHook(int clipboardMgrKeys)
 
 int CMain::InstallSystemHook()
 {
-    m_hHook = StartHook(m_nClipboardMgrKeys);
+    if (m_bKeyboardHelper)
+        m_hHook = StartHook(m_nClipboardMgrKeys);
     const QByteArray block = hook::EncodeSharedBlock(quint32(m_pTrayDlg ? m_pTrayDlg->winId() : 0), quint32(m_hHook));
     m_hSharedFile = hook::WriteSharedBlock(QString::fromLatin1(hook::kSharedBlockFile), block) ? 1 : -1;
     m_hSharedMapping = hook::PublishSharedBlock(QString::fromLatin1(hook::kSharedBlockName), block) ? 1 : -1;
@@ -181,7 +192,7 @@ void CMain::SetClipboardAutoSave(bool on)
 
 void CMain::InstallHook()
 {
-    if (!m_hHook)
+    if (!m_hHook && m_bKeyboardHelper)
         m_hHook = StartHook(m_nClipboardMgrKeys);
 }
 

@@ -99,6 +99,8 @@ public:
     // Set by LoadPreferences when "ClipboardActive" was missing: this is the first run, and an
     // existing data file is set aside before a new one is made.
     bool m_bFirstRun = false;
+    // Whether the keyboard helper can run: an X11 session. Tests have no helper.
+    bool m_bKeyboardHelper = false;
 
 private:
     std::unique_ptr<platform::Services> m_pPlatform;

@@ -10,7 +10,8 @@ namespace platform {
 
 X11NativeMessages::X11NativeMessages()
 {
-    if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (x11 && x11->connection())
         m_nAtom = InternAtom(x11->connection(), QB_HOOK_MESSAGE_ATOM);
 }
 

@@ -20,6 +20,8 @@ constexpr int kMargin = 6;
 CAboutDlg::CAboutDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
+    // It runs its own loop (exec) without blocking the tray icon, so Quit can be chosen meanwhile.
+    setWindowModality(Qt::WindowModal);
     setWindowTitle(tr("About Quillbox"));
 
     m_pCloseButton = new QPushButton(tr("Close"), this);

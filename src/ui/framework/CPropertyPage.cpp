@@ -6,6 +6,8 @@ CPropertyPage::CPropertyPage(const QString& caption, QWidget* parent)
     : QWidget(parent)
     , m_strCaption(caption)
 {
+    // Every page of every sheet has room for a list of several columns and a column of buttons.
+    setMinimumSize(MinimumWidth, MinimumHeight);
 }
 
 CPropertyPage::~CPropertyPage()

@@ -18,6 +18,9 @@ public:
     // The sheet the page was added to, or null.
     CPropertySheet* Sheet() const { return m_pSheet; }
 
+    static constexpr int MinimumWidth = 520;
+    static constexpr int MinimumHeight = 300;
+
     // Whether OnInitDialog has run in the sheet's current opening.
     bool IsInitialised() const { return m_bInitialised; }
 

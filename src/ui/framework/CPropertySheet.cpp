@@ -25,6 +25,9 @@ CPropertySheet::CPropertySheet(const QString& caption, QWidget* parent, int sele
     setWindowTitle(caption);
     // A sheet is opened from the tray while the user works in another application: keep it in front.
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    // Modal to its owner only: the tray icon stays usable while a sheet runs (its Quit included),
+    // where an application-modal loop would block the icon's window too.
+    setWindowModality(Qt::WindowModal);
 
     m_pTabs = new QTabWidget(this);
     m_pCloseButton = new QPushButton(tr("Close"), this);

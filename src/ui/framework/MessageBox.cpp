@@ -46,6 +46,14 @@ int MessageBox(const QString& text, platform::MsgStyle style)
     return pressed == QMessageBox::Yes ? platform::IDYES : platform::IDNO;
 }
 
+void ShowNotice(const QString& text)
+{
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Quillbox"), text, QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    box->show();
+}
+
 void InstallMessageBoxes()
 {
     platform::SetMessageHandler(&MessageBox);

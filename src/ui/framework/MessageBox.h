@@ -10,6 +10,9 @@ namespace ui {
 // pressed: platform::IDOK, or platform::IDYES / platform::IDNO for questions (Esc answers No).
 int MessageBox(const QString& text, platform::MsgStyle style);
 
+// Shows text in a message box that does not wait for an answer: the program goes on meanwhile.
+void ShowNotice(const QString& text);
+
 // Makes MessageBox the handler of platform::ShowMessage, so that every layer (data/ included)
 // shows its messages through it. Called once at start-up, after the application object exists.
 void InstallMessageBoxes();

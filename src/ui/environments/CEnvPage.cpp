@@ -1,0 +1,122 @@
+#include "ui/environments/CEnvPage.h"
+
+#include "app/CMain.h"
+#include "data/Environments.h"
+#include "platform/Messages.h"
+#include "platform/Paths.h"
+#include "platform/Platform.h"
+#include "ui/framework/CIconButton.h"
+#include "ui/framework/CPropertySheet.h"
+#include "ui/framework/CReportList.h"
+#include "ui/framework/ModalLoop.h"
+#include "ui/framework/RunHandler.h"
+
+#include <QHBoxLayout>
+#include <QLoggingCategory>
+#include <QVBoxLayout>
+
+namespace {
+Q_LOGGING_CATEGORY(lcEnvironments, "quillbox.environments", QtWarningMsg)
+} // namespace
+
+CEnvPage::CEnvPage(QWidget* parent)
+    : CPropertyPage(QStringLiteral("Environments"), parent)
+{
+    m_list = new CReportList(this);
+    m_list->SetMultiSelection(true);
+    m_btnRemove = new CIconButton(152, QStringLiteral("Delete environment"), this);
+    m_btnRemoveAll = new CIconButton(163, QStringLiteral("Remove all environments"), this);
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(m_btnRemove);
+    buttons->addWidget(m_btnRemoveAll);
+    buttons->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(m_list, 1);
+    layout->addLayout(buttons);
+
+    connect(m_btnRemove, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnRemove(); }); });
+    connect(m_btnRemoveAll, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnRemoveAll(); }); });
+    connect(m_list, &CReportList::RowDoubleClicked, this,
+            [this](int row) { ui::RunHandler([this, row] { OnDoubleClick(row); }); });
+}
+
+bool CEnvPage::OnSetActive()
+{
+    Fill();
+    return true;
+}
+
+void CEnvPage::Fill()
+{
+    m_list->SetColumns({{QStringLiteral("Name"), 1, 4},
+                        {QStringLiteral("Description"), 3, 4},
+                        {QStringLiteral("ID"), 0, 1}});
+    for (const data::EnvRecord& env : data::LoadEnvironments(GetMain()->m_strDatabase))
+        m_list->AddRow({env.name, env.desc, QString::number(env.id)});
+    if (CPropertySheet* sheet = Sheet()) {
+        sheet->raise();
+        sheet->activateWindow();
+    }
+}
+
+std::optional<int> CEnvPage::SelectedEnvironment() const
+{
+    const int row = m_list->SelectedRow();
+    if (row < 0)
+        return std::nullopt;
+    return m_list->Text(row, IdColumn).toInt();
+}
+
+void CEnvPage::OnDoubleClick(int row)
+{
+    if (row < 0)
+        return;
+    const std::optional<int> envId = SelectedEnvironment();
+    if (!envId)
+        return;
+    Launch(*envId);
+    if (CPropertySheet* sheet = Sheet())
+        sheet->EndDialog(ui::IDQUIT);
+}
+
+void CEnvPage::Launch(int envId)
+{
+    platform::IShell& shell = *GetMain()->Platform().shell;
+    QStringList failures;
+    for (const data::AppRecord& app : data::LoadApps(GetMain()->m_strDatabase, envId)) {
+        // The whole command line is one argument of the program, as it was typed.
+        const QString parameters =
+            app.cmdLine.isEmpty() ? QString() : QLatin1Char('"') + app.cmdLine + QLatin1Char('"');
+        const QString folder = platform::FolderOf(app.path);
+        qCDebug(lcEnvironments).noquote() << "environment" << envId << "starts" << app.path << "in" << folder;
+        QString error;
+        if (!shell.ShellExecute(app.path, parameters, folder, &error)) {
+            qCWarning(lcEnvironments).noquote()
+                << "environment" << envId << "could not start" << app.path << "-" << error;
+            failures << QStringLiteral("%1 could not be started:\n%2").arg(app.path, error);
+        }
+    }
+    // Reported once every application has been handed over, so that none waits for the user.
+    for (const QString& failure : failures)
+        platform::ShowMessage(failure, platform::MsgStyle::Exclamation);
+}
+
+void CEnvPage::OnRemove()
+{
+    const std::optional<int> envId = SelectedEnvironment();
+    if (!envId)
+        return;
+    data::RemoveEnvironment(GetMain()->m_strDatabase, *envId);
+    Fill();
+}
+
+void CEnvPage::OnRemoveAll()
+{
+    if (platform::ShowMessage(QStringLiteral("Are you sure you want to remove all environment items?"),
+                              platform::MsgStyle::Question)
+        != platform::IDYES)
+        return;
+    data::RemoveAllEnvironments(GetMain()->m_strDatabase);
+    Fill();
+}

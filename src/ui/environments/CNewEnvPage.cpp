@@ -1,0 +1,153 @@
+#include "ui/environments/CNewEnvPage.h"
+
+#include "app/CMain.h"
+#include "data/Environments.h"
+#include "data/Text.h"
+#include "platform/Messages.h"
+#include "ui/environments/CAppPropertiesDlg.h"
+#include "ui/framework/CIconButton.h"
+#include "ui/framework/CReportList.h"
+#include "ui/framework/RunHandler.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+#include <algorithm>
+
+CNewEnvPage::CNewEnvPage(QWidget* parent)
+    : CPropertyPage(QStringLiteral("New environment"), parent)
+{
+    m_editName = new QLineEdit(this);
+    m_editName->setMaxLength(MaxName);
+    m_editDesc = new QPlainTextEdit(this);
+    m_editDesc->setTabChangesFocus(true);
+    m_editDesc->setFixedHeight(m_editDesc->fontMetrics().lineSpacing() * 3 + 12);
+    m_btnNew = new CIconButton(153, QStringLiteral("Add an application"), this);
+    m_btnRemove = new CIconButton(152, QStringLiteral("Remove application"), this);
+    m_btnAddEnvironment = new CIconButton(153, QStringLiteral("Add environment"), this);
+    auto* group = new QGroupBox(QStringLiteral("Applications"), this);
+    m_list = new CReportList(group);
+    auto* groupLayout = new QVBoxLayout(group);
+    groupLayout->addWidget(m_list);
+
+    auto label = [this](const QString& text, QWidget* buddy) {
+        auto* l = new QLabel(text, this);
+        l->setBuddy(buddy);
+        return l;
+    };
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(m_btnNew);
+    buttons->addWidget(m_btnRemove);
+    buttons->addStretch();
+    auto* applications = new QHBoxLayout;
+    applications->addWidget(group, 1);
+    applications->addLayout(buttons);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(label(QStringLiteral("Environment name:"), m_editName), 0, 0);
+    grid->addWidget(m_editName, 0, 1);
+    grid->addWidget(m_btnAddEnvironment, 0, 2, Qt::AlignRight | Qt::AlignTop);
+    grid->addWidget(label(QStringLiteral("Description:"), m_editDesc), 1, 0, Qt::AlignTop);
+    grid->addWidget(m_editDesc, 1, 1, 1, 2);
+    grid->addLayout(applications, 2, 0, 1, 3);
+    grid->setRowStretch(2, 1);
+    grid->setColumnStretch(1, 1);
+
+    // The description edit takes no more than MaxDesc characters, typed or pasted.
+    connect(m_editDesc, &QPlainTextEdit::textChanged, this, [this] {
+        const QString text = m_editDesc->toPlainText();
+        if (data::CharCount(text) <= MaxDesc)
+            return;
+        QTextCursor cursor = m_editDesc->textCursor();
+        const QString kept = data::LeftChars(text, MaxDesc);
+        const int position = std::min<int>(cursor.position(), int(kept.size()));
+        m_editDesc->setPlainText(kept);
+        cursor = m_editDesc->textCursor();
+        cursor.setPosition(position);
+        m_editDesc->setTextCursor(cursor);
+    });
+    connect(m_btnNew, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnNew(); }); });
+    connect(m_btnRemove, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnRemove(); }); });
+    connect(m_btnAddEnvironment, &CIconButton::clicked, this,
+            [this] { ui::RunHandler([this] { OnAddEnvironment(); }); });
+}
+
+bool CNewEnvPage::OnSetActive()
+{
+    if (m_bFirstActivation) {
+        m_bFirstActivation = false;
+        m_list->SetColumns({{QStringLiteral("Filename"), 1, 3},
+                            {QStringLiteral("Name"), 1, 3},
+                            {QStringLiteral("CmdLine"), 1, 3},
+                            {QStringLiteral("Path"), 0, 1}});
+    }
+    m_editName->setFocus();
+    return true;
+}
+
+void CNewEnvPage::OnNew()
+{
+    CAppPropertiesDlg dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_list->AddRow({dialog.m_strFileName, dialog.m_strName, dialog.m_strCmdLine, dialog.m_strPath});
+}
+
+void CNewEnvPage::OnRemove()
+{
+    const int row = m_list->SelectedRow();
+    if (row < 0)
+        return;
+    // Built again from the rows that stay, so that every row's item data is its new position.
+    QList<QStringList> kept;
+    for (int other = 0; other < m_list->RowCount(); ++other) {
+        if (other == row)
+            continue;
+        QStringList texts;
+        for (int column = FileNameColumn; column <= PathColumn; ++column)
+            texts << m_list->Text(other, column);
+        kept << texts;
+    }
+    m_list->DeleteAllRows();
+    for (const QStringList& texts : kept)
+        m_list->AddRow(texts);
+}
+
+void CNewEnvPage::OnAddEnvironment()
+{
+    const QString name = m_editName->text();
+    const QString desc = m_editDesc->toPlainText();
+    if (name.isEmpty()) {
+        platform::ShowMessage(QStringLiteral("You must select a name for this environment item."),
+                              platform::MsgStyle::Exclamation);
+        return;
+    }
+    if (m_list->RowCount() == 0) {
+        platform::ShowMessage(QStringLiteral("You must select at least one application to create an environment."),
+                              platform::MsgStyle::Exclamation);
+        return;
+    }
+    // Refused rather than cut: the user decides what the shorter description says.
+    if (const int length = data::CharCount(desc); length > data::kEnvDescWidth) {
+        platform::ShowMessage(QStringLiteral("The description can hold at most %1 characters; it has %2. Please "
+                                             "shorten it.")
+                                  .arg(data::kEnvDescWidth)
+                                  .arg(length),
+                              platform::MsgStyle::Exclamation);
+        m_editDesc->setFocus();
+        return;
+    }
+    QList<data::AppRecord> apps;
+    for (int row = 0; row < m_list->RowCount(); ++row)
+        apps.append({m_list->Text(row, NameColumn), m_list->Text(row, CmdLineColumn), m_list->Text(row, PathColumn)});
+    // A refused write throws before anything below: the page keeps what was typed.
+    data::AddEnvironment(GetMain()->m_strDatabase, name, desc, apps);
+    m_editName->clear();
+    m_editDesc->clear();
+    m_list->DeleteAllRows();
+    m_editName->setFocus();
+}

@@ -1,0 +1,149 @@
+#include "ui/sources/CViewSourcesPage.h"
+
+#include "app/CMain.h"
+#include "data/SourceLibrary.h"
+#include "platform/Messages.h"
+#include "platform/Paths.h"
+#include "ui/framework/CIconButton.h"
+#include "ui/framework/CPropertySheet.h"
+#include "ui/framework/CReportList.h"
+#include "ui/framework/ModalLoop.h"
+#include "ui/framework/RunHandler.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+namespace {
+
+void ReportShellFailure(const QString& what, const QString& error)
+{
+    platform::ShowMessage(QStringLiteral("Quillbox could not open %1:\n%2").arg(what, error),
+                          platform::MsgStyle::Exclamation);
+}
+
+} // namespace
+
+CViewSourcesPage::CViewSourcesPage(QWidget* parent)
+    : CPropertyPage(QStringLiteral("Available sources"), parent)
+{
+    m_list = new CReportList(this);
+    m_list->setMinimumWidth(400);
+    m_btnOpen = new CIconButton(166, QStringLiteral("Open source file"), this);
+    m_btnExplore = new CIconButton(165, QStringLiteral("Explore"), this);
+    m_btnDelete = new CIconButton(152, QStringLiteral("Remove source file from library"), this);
+    m_btnRemoveAll = new CIconButton(163, QStringLiteral("Remove all items"), this);
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(m_btnOpen);
+    buttons->addWidget(m_btnExplore);
+    buttons->addWidget(m_btnDelete);
+    buttons->addWidget(m_btnRemoveAll);
+    buttons->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(m_list, 1);
+    layout->addLayout(buttons);
+
+    connect(m_btnOpen, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnOpen(); }); });
+    connect(m_btnExplore, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnExplore(); }); });
+    connect(m_btnDelete, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnDelete(); }); });
+    connect(m_btnRemoveAll, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnRemoveAll(); }); });
+    connect(m_list, &CReportList::RowDoubleClicked, this,
+            [this](int row) { ui::RunHandler([this, row] { OnDblclkList(row); }); });
+}
+
+bool CViewSourcesPage::OnSetActive()
+{
+    Fill();
+    // The arrows choose a file at once and Tab reaches the buttons, also when the list key opened
+    // the sheet over another application.
+    m_list->setFocus();
+    return true;
+}
+
+void CViewSourcesPage::Fill()
+{
+    m_list->SetColumns({{QStringLiteral("Language"), 1, 4},
+                        {QStringLiteral("Category"), 1, 4},
+                        {QStringLiteral("Filename"), 1, 4},
+                        {QStringLiteral("Description"), 1, 4},
+                        {QStringLiteral("ID"), 0, 1},
+                        {QStringLiteral("Path"), 0, 1}});
+    for (const data::SourceRecord& record : data::LoadSources(GetMain()->m_strDatabase))
+        m_list->AddRow({record.lang, record.field, record.fileName, record.desc, QString::number(record.id), record.path});
+    if (CPropertySheet* sheet = Sheet()) {
+        sheet->raise();
+        sheet->activateWindow();
+    }
+}
+
+void CViewSourcesPage::OnOpen()
+{
+    const int row = m_list->SelectedRow();
+    if (row < 0)
+        return;
+    CMain* main = GetMain();
+    const QString path = m_list->Text(row, ColPath);
+    const QString openWith = data::OpenWith(main->m_strDatabase, m_list->Text(row, ColId).toInt());
+    const QString folder = platform::FolderOf(path);
+    platform::IShell& shell = *main->Platform().shell;
+
+    QString error;
+    bool started = false;
+    if (openWith == data::kOpenWithEditor) {
+        if (main->m_strEditorPath == QLatin1String("notepad"))
+            started = shell.OpenInDefaultEditor(path, folder, &error);
+        else
+            // Quoted, so that a path with blanks reaches the editor as one argument.
+            started = shell.ShellExecute(main->m_strEditorPath, QLatin1Char('"') + path + QLatin1Char('"'), folder, &error);
+    } else {
+        started = shell.ShellExecute(path, QString(), folder, &error);
+    }
+    if (!started)
+        ReportShellFailure(path, error);
+}
+
+void CViewSourcesPage::OnExplore()
+{
+    const int row = m_list->SelectedRow();
+    const QString folder = platform::FolderToExplore(row < 0 ? QString() : m_list->Text(row, ColPath));
+    QString error;
+    if (!GetMain()->Platform().shell->Explore(folder, &error))
+        ReportShellFailure(folder.isEmpty() ? QStringLiteral("the file manager") : folder, error);
+}
+
+void CViewSourcesPage::OnDelete()
+{
+    const int row = m_list->SelectedRow();
+    if (row < 0)
+        return;
+    data::DeleteSource(GetMain()->m_strDatabase, m_list->Text(row, ColId).toInt());
+    Fill();
+}
+
+void CViewSourcesPage::OnRemoveAll()
+{
+    if (platform::ShowMessage(QStringLiteral("Are you sure you want to remove all source files?"),
+                              platform::MsgStyle::Question)
+        != platform::IDYES)
+        return;
+    data::DeleteAllSources(GetMain()->m_strDatabase);
+    Fill();
+}
+
+void CViewSourcesPage::OnDblclkList(int row)
+{
+    // Empty space opens nothing; the sheet closes all the same.
+    if (row >= 0) {
+        m_list->SelectRow(row);
+        OnOpen();
+    }
+    if (CPropertySheet* sheet = Sheet())
+        sheet->EndDialog(ui::IDQUIT);
+}
+
+void CViewSourcesPage::OnCancel()
+{
+    CMain* main = GetMain();
+    if (main->m_pPrevForegroundWnd)
+        main->Platform().foreground->SetForegroundWindow(main->m_pPrevForegroundWnd);
+}
