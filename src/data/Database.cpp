@@ -7,6 +7,8 @@ namespace data {
 
 namespace {
 
+int s_nPageLimit = 0;
+
 void Bind(Database& db, sqlite3_stmt* stmt, const QVariantList& values)
 {
     int index = 1;
@@ -42,6 +44,14 @@ Database::Database(const QString& path)
     }
     sqlite3_busy_timeout(m_db, BusyTimeoutMs);
     sqlite3_extended_result_codes(m_db, 1);
+    if (s_nPageLimit > 0)
+        sqlite3_exec(m_db, QStringLiteral("PRAGMA max_page_count=%1").arg(s_nPageLimit).toUtf8().constData(), nullptr,
+                     nullptr, nullptr);
+}
+
+void Database::SetPageLimit(int pages)
+{
+    s_nPageLimit = pages;
 }
 
 Database::~Database()

@@ -31,6 +31,10 @@ public:
     // How long an operation waits for another program that holds the file briefly.
     static constexpr int BusyTimeoutMs = 2000;
 
+    // Limits every connection opened from now on to pages pages (0: no limit), as a full disk
+    // would. For the tests of a full data file.
+    static void SetPageLimit(int pages);
+
 private:
     sqlite3* m_db = nullptr;
     QString m_strPath;

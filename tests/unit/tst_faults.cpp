@@ -1,0 +1,536 @@
+// What the data file and the stores do under faults and bad input: every case ends stored exactly
+// (or as designed), or refused with a message naming the data file; nothing already stored is lost
+// and nothing crashes. The run ends with a table of what was tried and what was found.
+#include "TestSupport.h"
+#include "app/CMain.h"
+#include "app/Preferences.h"
+#include "data/CClipboard.h"
+#include "data/CShortcut.h"
+#include "data/DataFile.h"
+#include "data/Environments.h"
+#include "data/SourceLibrary.h"
+#include "data/Text.h"
+#include "ui/MessageRecorder.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <csignal>
+#include <functional>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace data;
+
+namespace {
+
+struct Row {
+    QString kind;
+    int tried = 0;
+    int exact = 0;   // stored exactly, or as designed (cut to the column by design)
+    int refused = 0; // refused with a message that names the data file or the column
+    int failed = 0;  // anything else: a wrong value stored, a silent failure
+    int lost = 0;    // rows that were stored before and are gone after
+    int crashes = 0; // a child process that died of something other than the test's own kill
+};
+
+QList<Row>& Report()
+{
+    static QList<Row> rows;
+    return rows;
+}
+
+Row& Tally(const QString& kind)
+{
+    for (Row& row : Report())
+        if (row.kind == kind)
+            return row;
+    Report().append(Row{kind});
+    return Report().last();
+}
+
+// Every row of every table, for before/after comparisons.
+QStringList Snapshot(const QString& path)
+{
+    QStringList rows;
+    Database db(path);
+    for (const char* table : {"Shortcuts", "SourceLib", "Env", "EnvApps", "Clipboard"}) {
+        Statement query(db, QString("select * from %1").arg(table));
+        while (query.Next()) {
+            QStringList values;
+            for (int i = 0; i < 7; ++i)
+                values << query.Text(i);
+            rows << QString(table) + ":" + values.join('|');
+        }
+    }
+    return rows;
+}
+
+int Lost(const QStringList& before, const QStringList& after)
+{
+    int lost = 0;
+    for (const QString& row : before)
+        lost += after.contains(row) ? 0 : 1;
+    return lost;
+}
+
+QString IntegrityOf(const QString& path)
+{
+    Database db(path);
+    Statement query(db, "pragma integrity_check");
+    return query.Next() ? query.Text(0) : QString("no answer");
+}
+
+// A controller on a data file in the workspace, with some of everything stored.
+struct Fixture {
+    Workspace workspace;
+    CMain main;
+    Fixture()
+    {
+        main.m_strDatabase = workspace.File("qbdat.dbf");
+        main.m_bShortcutsCaseSensitive = 1;
+        CreateDatabase(main.m_strDatabase);
+        main.CreateStores();
+        for (int i = 0; i < 3; ++i) {
+            auto* record = new ShortcutRecord{0, QString("kept%1").arg(i), "d", QString("text %1").arg(i)};
+            main.AddShortcut(record);
+            main.AddClipboardText(QString("item %1").arg(i));
+        }
+        main.SaveClipboard();
+        AddSource(main.m_strDatabase, SourceRecord{0, "C", "tools", "", "/src/a.c", "txt", ""});
+        AddEnvironment(main.m_strDatabase, "work", "", {AppRecord{"ed", "-n", "/usr/bin/ed"}});
+        before = Snapshot(main.m_strDatabase);
+    }
+    // Every row stored before the fault.
+    QStringList before;
+};
+
+// The writes a user can start from the pages, each one operation.
+QList<QPair<QString, std::function<void(CMain&)>>> Writes()
+{
+    return {
+        {"add a shortcut", [](CMain& m) { m.AddShortcut(new ShortcutRecord{0, "new", "", "new text"}); }},
+        {"save the clipboard history", [](CMain& m) { m.SaveClipboard(); }},
+        {"add a source file", [](CMain& m) { AddSource(m.m_strDatabase, SourceRecord{0, "C", "x", "", "/b.c", "txt", ""}); }},
+        {"add an environment", [](CMain& m) { AddEnvironment(m.m_strDatabase, "env", "", {AppRecord{"a", "", "/bin/a"}}); }},
+    };
+}
+
+// Runs every write under a fault; each must be refused with a message naming the data file, leave
+// memory as it was, and lose nothing once the fault is gone.
+void TryWrites(Fixture& f, const QString& kind, const std::function<void()>& undo, bool fileSurvives = true)
+{
+    Row& row = Tally(kind);
+    for (const auto& [name, write] : Writes()) {
+        ++row.tried;
+        const int shortcuts = f.main.m_pShortcut->Count();
+        try {
+            write(f.main);
+            ++row.failed;
+            qWarning("%s: %s went through", qPrintable(kind), qPrintable(name));
+        } catch (const DatabaseError& error) {
+            if (error.UserText().contains(f.main.m_strDatabase) && !error.Text().isEmpty())
+                ++row.refused;
+            else
+                ++row.failed;
+        }
+        if (f.main.m_pShortcut->Count() != shortcuts)
+            ++row.failed;
+    }
+    undo();
+    if (fileSurvives) {
+        const QStringList after = Snapshot(f.main.m_strDatabase);
+        row.lost += Lost(f.before, after);
+    }
+}
+
+// Runs body in a child process; returns its exit status (a signal counts as a crash).
+int InChild(const std::function<int()>& body)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(body());
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+} // namespace
+
+class TestFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void HeldByAnotherProgram()
+    {
+        Fixture f;
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        const pid_t holder = ::fork();
+        if (holder == 0) {
+            Database db(f.main.m_strDatabase);
+            db.Execute("BEGIN EXCLUSIVE");
+            (void)::write(ready[1], "x", 1);
+            ::pause();
+            ::_exit(0);
+        }
+        char x;
+        QCOMPARE(::read(ready[0], &x, 1), ssize_t(1));
+        QElapsedTimer waited;
+        waited.start();
+        TryWrites(f, "held by another program", [&] {
+            ::kill(holder, SIGKILL);
+            ::waitpid(holder, nullptr, 0);
+        });
+        // Each write waited for the other program before it gave up.
+        QVERIFY(waited.elapsed() >= 4 * Database::BusyTimeoutMs);
+        // Once the other program lets go, writing works again.
+        f.main.AddShortcut(new ShortcutRecord{0, "after", "", "works"});
+        QVERIFY(f.main.FindShortcut("after"));
+    }
+
+    void NotADataFileOrTruncated_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("text") << "a file that is not a data file";
+        QTest::newRow("truncated") << "a truncated data file";
+    }
+
+    void NotADataFileOrTruncated()
+    {
+        QFETCH(QString, kind);
+        Fixture f;
+        QFile file(f.main.m_strDatabase);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        if (kind.contains("truncated")) {
+            QVERIFY(file.resize(file.size() / 3));
+        } else {
+            QVERIFY(file.resize(0));
+            file.write(QByteArray(8192, 'q'));
+        }
+        file.close();
+        QFile copy(f.main.m_strDatabase);
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        const QByteArray bytes = copy.readAll();
+        copy.close();
+        TryWrites(f, kind, [] {}, false);
+        // What was there is left as it was, for whoever can repair it.
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), bytes);
+    }
+
+    void DeletedOrMovedWhileRunning()
+    {
+        Fixture f;
+        const QString moved = f.workspace.File("moved.dbf");
+        QVERIFY(QFile::rename(f.main.m_strDatabase, moved));
+        TryWrites(f, "deleted or moved while running", [] {}, false);
+        // Never created again behind the user's back; the moved file keeps everything.
+        QVERIFY(!QFile::exists(f.main.m_strDatabase));
+        f.main.m_strDatabase = moved;
+        QCOMPARE(Lost(f.before, Snapshot(moved)), 0);
+    }
+
+    void Full()
+    {
+        Fixture f;
+        int pages = 0;
+        {
+            Database db(f.main.m_strDatabase);
+            Statement count(db, "pragma page_count");
+            QVERIFY(count.Next());
+            pages = count.Int(0);
+        }
+        Database::SetPageLimit(pages + 2);
+        // Fill the file to its limit, one committed row at a time and smaller and smaller rows, so
+        // that no further row fits anywhere.
+        Row& row = Tally("full");
+        int filled = 1000;
+        const QStringList inserts = {"insert into Shortcuts values(?1, 'f', '', ?2)",
+                                     "insert into SourceLib values(?1, 'C', 'f', '', ?2, 'txt', 'f')",
+                                     "insert into Env values(?1, 'f', ?2)",
+                                     "insert into EnvApps values(?1, 0, 'f', '', ?2)",
+                                     "insert into Clipboard values(?1, ?2)"};
+        for (int size : {100, 20, 4, 1}) {
+            for (const QString& insert : inserts) {
+                try {
+                    for (int i = 0; i < 10000; ++i)
+                        Database(f.main.m_strDatabase).Execute(insert, {filled++, QString(size, 'f')});
+                } catch (const DatabaseError&) {
+                }
+            }
+        }
+        f.before = Snapshot(f.main.m_strDatabase);
+        // A history larger than the space its old rows free, so its save needs new pages too.
+        f.main.m_nMaxClipboardItems = 500;
+        for (int i = 0; i < 500; ++i)
+            f.main.AddClipboardText(QString(120, QChar('a' + i % 26)));
+        TryWrites(f, "full", [] { Database::SetPageLimit(0); });
+        QCOMPARE(IntegrityOf(f.main.m_strDatabase), QString("ok"));
+        QVERIFY(row.refused > 0);
+    }
+
+    void ReadOnlyFileAndFolder_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("read-only file") << false;
+        QTest::newRow("read-only folder") << true;
+    }
+
+    void ReadOnlyFileAndFolder()
+    {
+        QFETCH(bool, folder);
+        Fixture f;
+        const QString kind = folder ? "read-only folder" : "read-only file";
+        const QByteArray path = QFile::encodeName(f.main.m_strDatabase);
+        const QByteArray dir = QFile::encodeName(f.workspace.Path());
+        // Root writes whatever the permissions say: the writes then run as an ordinary user.
+        const bool asRoot = ::geteuid() == 0;
+        ::chmod(path.constData(), folder ? 0666 : 0444);
+        ::chmod(dir.constData(), folder ? 0555 : 0777);
+        Row& row = Tally(kind);
+        for (const auto& [name, write] : Writes()) {
+            ++row.tried;
+            const int status = InChild([&, write = write] {
+                if (asRoot && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+                    return 3;
+                try {
+                    write(f.main);
+                    return 1;
+                } catch (const DatabaseError& error) {
+                    return error.UserText().contains(f.main.m_strDatabase) ? 0 : 2;
+                }
+            });
+            if (status == 0)
+                ++row.refused;
+            else if (status >= 128)
+                ++row.crashes;
+            else
+                ++row.failed;
+        }
+        ::chmod(dir.constData(), 0700);
+        ::chmod(path.constData(), 0600);
+        row.lost += Lost(f.before, Snapshot(f.main.m_strDatabase));
+        QCOMPARE(row.failed + row.crashes, 0);
+    }
+
+    void KilledInTheMiddleOfEveryMultiRowWrite_data()
+    {
+        QTest::addColumn<QString>("write");
+        QTest::newRow("clipboard save") << "clipboard save";
+        QTest::newRow("add environment") << "add environment";
+        QTest::newRow("remove environment") << "remove environment";
+        QTest::newRow("remove all shortcuts") << "remove all shortcuts";
+    }
+
+    void KilledInTheMiddleOfEveryMultiRowWrite()
+    {
+        QFETCH(QString, write);
+        Row& row = Tally("killed during " + write);
+        for (int round = 0; round < 12; ++round) {
+            Fixture f;
+            const QString path = f.main.m_strDatabase;
+            // Two states the write moves between; a kill must leave one of them, never a mix.
+            std::function<void(int)> step;
+            std::function<bool()> whole;
+            if (write == "clipboard save") {
+                step = [&f](int i) {
+                    f.main.m_nMaxClipboardItems = 1000;
+                    f.main.DeleteAllClipboardItems();
+                    for (int n = 0; n < 300; ++n)
+                        f.main.AddClipboardText(QString("%1-%2").arg(i % 2).arg(n));
+                    f.main.SaveClipboard();
+                };
+                whole = [&] {
+                    Database db(path);
+                    Statement q(db, "select count(*), count(distinct substr(c_text,1,1)) from Clipboard");
+                    return q.Next() && (q.Int(0) == 3 || (q.Int(0) == 300 && q.Int(1) == 1));
+                };
+            } else if (write == "add environment" || write == "remove environment") {
+                const bool add = write == "add environment";
+                step = [&f, add](int) {
+                    QList<AppRecord> apps;
+                    for (int n = 0; n < 40; ++n)
+                        apps << AppRecord{QString("app%1").arg(n), "", "/bin/x"};
+                    const int id = AddEnvironment(f.main.m_strDatabase, "big", "", apps);
+                    if (!add)
+                        RemoveEnvironment(f.main.m_strDatabase, id);
+                };
+                whole = [&] {
+                    Database db(path);
+                    Statement q(db, "select (select count(*) from Env), (select count(*) from EnvApps)");
+                    if (!q.Next())
+                        return false;
+                    // Each environment holds one or forty applications: counts tell a torn write.
+                    const int envs = q.Int(0), apps = q.Int(1);
+                    return apps == 1 + 40 * (envs - 1);
+                };
+            } else {
+                step = [&f](int i) {
+                    if (i % 2 == 0) {
+                        for (int n = 0; n < 200; ++n)
+                            f.main.AddShortcut(new ShortcutRecord{0, QString("s%1").arg(n), "", "t"});
+                    } else {
+                        f.main.RemoveAllShortcuts();
+                    }
+                };
+                whole = [&] {
+                    Database db(path);
+                    Statement q(db, "select count(*) from Shortcuts");
+                    return q.Next() && q.Int(0) >= 0; // a delete of all rows is one statement
+                };
+            }
+            ++row.tried;
+            const pid_t child = ::fork();
+            if (child == 0) {
+                for (int i = 0;; ++i)
+                    step(i);
+            }
+            QTest::qWait(0);
+            ::usleep(20000 + QRandomGenerator::global()->bounded(80000));
+            ::kill(child, SIGKILL);
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            if (!(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL))
+                ++row.crashes;
+            if (IntegrityOf(path) == "ok" && whole())
+                ++row.exact;
+            else
+                ++row.failed;
+        }
+        QCOMPARE(row.failed + row.crashes, 0);
+    }
+
+    void BadInputIsStoredExactlyOrRefused()
+    {
+        Fixture f;
+        const QString db = f.main.m_strDatabase;
+        struct Field {
+            QString name;
+            int width;
+            bool cutByDesign;
+            std::function<QString(const QString&)> storeAndRead;
+        };
+        int id = 100;
+        auto lastSource = [&db]() { return LoadSources(db).last(); };
+        const QList<Field> fields = {
+            {"s_shortcut", 12, false, [&](const QString& v) { f.main.AddShortcut(new ShortcutRecord{0, v, "", "t"}); return f.main.FindShortcut(v) ? v : QString("<missing>"); }},
+            {"s_text", 255, false, [&](const QString& v) { const QString k = QString("k%1").arg(id++); f.main.AddShortcut(new ShortcutRecord{0, k, "", v}); f.main.ReloadShortcuts(); return f.main.FindShortcut(k)->text; }},
+            {"l_field", 30, false, [&](const QString& v) { AddSource(db, SourceRecord{0, "C", v, "", "/a.c", "txt", ""}); return lastSource().field; }},
+            {"l_path", 120, false, [&](const QString& v) { AddSource(db, SourceRecord{0, "C", "x", "", v, "txt", ""}); return lastSource().path; }},
+            {"e_name", 20, true, [&](const QString& v) { AddEnvironment(db, v, "", {AppRecord{"a", "", "/x"}}); return LoadEnvironments(db).last().name; }},
+            {"a_cmdline", 60, true, [&](const QString& v) { const int e = AddEnvironment(db, "e", "", {AppRecord{"a", v, "/x"}}); return LoadApps(db, e).first().cmdLine; }},
+            {"c_text", 120, true, [&](const QString& v) { f.main.DeleteAllClipboardItems(); f.main.AddClipboardText(v); f.main.SaveClipboard(); f.main.LoadClipboard(); return f.main.m_pClipboard->At(0).m_strText; }},
+        };
+        const QList<QPair<QString, QString>> classes = {
+            {"quotes", "it's \"q\""},
+            {"SQL", "'); drop table Env; --"},
+            {"format", "%s %n %d"},
+            {"backslashes", "C:\\x\\\\y"},
+            {"accents", QString::fromUtf8("é à ü ñ")},
+            {"CJK", QString::fromUtf8("日本語の文")},
+            {"emoji", QString::fromUtf8("👍🏽🎉")},
+            {"right-to-left", QString::fromUtf8("مرحبا بالعالم")},
+            {"combining", QString::fromUtf8("e\u0301a\u0308")},
+            {"control", QString("a\tb\x01" "c\r\n")},
+            {"NUL", QString("a") + QChar(0) + QString("b")},
+            {"empty", ""},
+            {"spaces", "   "},
+            {"at the limit", "<limit>"},
+            {"one over", "<over>"},
+        };
+        for (const auto& [cls, sample] : classes) {
+            Row& row = Tally("input: " + cls);
+            for (const Field& field : fields) {
+                QString value = sample;
+                if (sample == "<limit>")
+                    value = QString(field.width - 1, QChar('w')) + QString::fromUtf8("é");
+                else if (sample == "<over>")
+                    value = QString(field.width + 1, QChar('w'));
+                if (field.name == "s_shortcut" && value.isEmpty())
+                    continue; // the page asks for a shortcut or makes one
+                ++row.tried;
+                const QString expected = field.cutByDesign ? LeftChars(value, field.width) : value;
+                try {
+                    const QString stored = field.storeAndRead(value);
+                    if (stored == expected)
+                        ++row.exact;
+                    else {
+                        ++row.failed;
+                        qWarning("%s in %s: stored differently", qPrintable(cls), qPrintable(field.name));
+                    }
+                } catch (const DatabaseError& error) {
+                    // The engine names the column that is too long (the file name, for a path
+                    // that is one long name).
+                    if (error.Text().contains(field.name) || error.Text().contains(QLatin1String("too long")))
+                        ++row.refused;
+                    else {
+                        ++row.failed;
+                        qWarning("%s in %s: %s", qPrintable(cls), qPrintable(field.name), qPrintable(error.Text()));
+                    }
+                }
+            }
+            QCOMPARE(row.failed, 0);
+        }
+        QCOMPARE(IntegrityOf(db), QString("ok"));
+        QVERIFY(f.main.FindShortcut("kept0"));
+    }
+
+    void HandEditedSettings()
+    {
+        Row& row = Tally("settings edited by hand");
+        const QList<QPair<QString, QString>> edits = {
+            {"MaxClipboardItems", "0"}, {"MaxClipboardItems", "-5"}, {"MaxClipboardItems", "10000"},
+            {"MaxClipboardItems", "many"}, {"UpgradeToShortcut", "1"}, {"ClipboardMgrKeys", "7"},
+            {"database", ""}, {"EditorPath", ""},
+        };
+        for (const auto& [key, value] : edits) {
+            ++row.tried;
+            Workspace workspace;
+            {
+                QSettings file(workspace.SettingsFile(), QSettings::IniFormat);
+                file.setValue("Prefrences/ClipboardActive", 1);
+                file.setValue("Prefrences/" + key, value);
+            }
+            CMain main;
+            std::unique_ptr<QSettings> settings(OpenSettings());
+            ReadPreferences(main, *settings);
+            CreateDatabase(main.m_strDatabase);
+            main.CreateStores();
+            for (int i = 0; i < 12; ++i)
+                main.AddClipboardText(QString("t%1").arg(i));
+            main.UseClipboardItem(main.m_pClipboard->Count() - 1);
+            // The history never grows past what a capacity allows, and never empties itself.
+            const int count = main.m_pClipboard->Count();
+            const int capacity = std::max(1, main.m_nMaxClipboardItems);
+            if (count == std::min(12, capacity) && !main.m_strDatabase.isEmpty() && !main.m_strEditorPath.isEmpty())
+                ++row.exact;
+            else
+                ++row.failed;
+        }
+        QCOMPARE(row.failed, 0);
+    }
+
+    void cleanupTestCase()
+    {
+        std::printf("\n%-45s %6s %7s %8s %7s %5s %8s\n", "fault or input class", "tried", "exact", "refused",
+                    "failed", "lost", "crashes");
+        Row total{"all"};
+        for (const Row& row : Report()) {
+            std::printf("%-45s %6d %7d %8d %7d %5d %8d\n", qPrintable(row.kind), row.tried, row.exact, row.refused,
+                        row.failed, row.lost, row.crashes);
+            total.tried += row.tried;
+            total.exact += row.exact;
+            total.refused += row.refused;
+            total.failed += row.failed;
+            total.lost += row.lost;
+            total.crashes += row.crashes;
+        }
+        std::printf("%-45s %6d %7d %8d %7d %5d %8d\n\n", "all", total.tried, total.exact, total.refused, total.failed,
+                    total.lost, total.crashes);
+        QCOMPARE(total.failed + total.lost + total.crashes, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFaults)
+#include "tst_faults.moc"
