@@ -8,7 +8,8 @@ build=(cmake ninja-build g++ pkg-config
        libx11-dev libx11-xcb-dev libxcb1-dev libxtst-dev libxfixes-dev)
 runtime=(qt6-qpa-plugins libqt6svg6 xdg-utils)
 display=(xvfb openbox trayer x11-utils)
-tests=(mousepad featherpad xdotool xclip python3 imagemagick)
+tests=(mousepad featherpad xdotool xclip python3 imagemagick
+       dpkg-dev lintian appstream desktop-file-utils man-db)
 
 case "${1:-test}" in
   run) packages=("${build[@]}" "${runtime[@]}" "${display[@]}") ;;
