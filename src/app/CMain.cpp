@@ -13,6 +13,7 @@
 #include "ui/common/CSplashDlg.h"
 #include "ui/framework/Clipboard.h"
 #include "ui/framework/MessageBox.h"
+#include "ui/main/HookLog.h"
 #include "ui/main/CQuillboxDlg.h"
 
 #include <QAbstractEventDispatcher>
@@ -120,6 +121,7 @@ int StartHook(int clipboardMgrKeys)
 {
     // The helper reports on its own thread; the message is shown by the user-interface thread.
     return hook::HookInstaller::Install(LoadHookConfig(clipboardMgrKeys), [](const QString& text) {
+        qCWarning(lcHook).noquote() << text;
         QMetaObject::invokeMethod(
             qApp, [text] { platform::ShowMessage(text, platform::MsgStyle::Exclamation); }, Qt::QueuedConnection);
     });

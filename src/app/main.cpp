@@ -41,6 +41,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "quillbox: unknown argument '%s'. %s", argv[1], Usage);
         return 2;
     }
+    // Quillbox speaks to other applications through X11: on a Wayland desktop with X11 support it
+    // runs as an X11 client, so that its keys and clipboard reach them.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
     CQuillboxApp app(argc, argv);
     SingleInstance instance;
     if (!instance.Acquire()) {

@@ -32,7 +32,7 @@ private slots:
         CMain main;
         bool reached = false;
         QTimer::singleShot(10, [] { QCoreApplication::quit(); });
-        QTimer::singleShot(20, [] { QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit)); });
+        QTimer::singleShot(20, [] { QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit)); });
         QTimer::singleShot(30, [] { QCoreApplication::exit(3); });
         QTimer::singleShot(200, [&] {
             reached = true;

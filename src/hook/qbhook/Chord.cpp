@@ -142,7 +142,11 @@ std::string Chord::ToString() const
         std::snprintf(buffer, sizeof buffer, "0x%lx", keysym);
         key = buffer;
     }
-    key[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(key[0])));
+    // Vendor keysyms such as "hpYdiaeresis" keep Xlib's spelling: capitalised they would not read back.
+    std::string capital = key;
+    capital[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(capital[0])));
+    if (KeysymFromName(capital) == keysym)
+        key = capital;
     return text + key;
 }
 

@@ -9,17 +9,17 @@ namespace platform {
 class DesktopEntry {
 public:
     // The entry with the desktop file id (e.g. "mousepad.desktop") from the applications folders
-    // of XDG_DATA_HOME and XDG_DATA_DIRS, the first found winning. Invalid when none is found.
+    // of XDG_DATA_HOME and XDG_DATA_DIRS, the first found winning; an empty entry when none is found.
     static DesktopEntry Find(const QString& desktopId);
     // The entry written in text, the contents of a .desktop file.
     static DesktopEntry Parse(const QString& text);
 
-    bool IsValid() const { return !m_exec.isEmpty(); }
     bool RunsInTerminal() const { return m_terminal; }
 
     // The program and its arguments that open file: the Exec line split by its quoting rules, with
     // %f, %F, %u and %U replaced by file, %% by %, and the other field codes removed. A line
-    // without a file code gets file as its last argument, as the desktop's opener does.
+    // without a file code gets file as its last argument, as the desktop's opener does. Empty when
+    // the entry names no program.
     QStringList CommandFor(const QString& file) const;
 
 private:

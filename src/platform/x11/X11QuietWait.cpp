@@ -3,7 +3,6 @@
 #include "platform/x11/XcbAtom.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
 
@@ -98,7 +97,6 @@ bool X11QuietWait::nativeEventFilter(const QByteArray& eventType, void* message,
     if (m_depth == 0 || eventType != "xcb_generic_event_t")
         return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    qDebug("DBG event %d", event->response_type & ~0x80);
     switch (event->response_type & ~0x80) {
     case XCB_SELECTION_REQUEST: {
         const auto* request = reinterpret_cast<const xcb_selection_request_event_t*>(event);
@@ -111,8 +109,6 @@ bool X11QuietWait::nativeEventFilter(const QByteArray& eventType, void* message,
     }
     case XCB_CLIENT_MESSAGE: {
         const auto* clientMessage = reinterpret_cast<const xcb_client_message_event_t*>(event);
-        { auto r = xcb_get_atom_name_reply(m_connection, xcb_get_atom_name(m_connection, clientMessage->type), nullptr);
-          qDebug("DBG cm %.*s win %x l0 %x", r ? xcb_get_atom_name_name_length(r) : 0, r ? xcb_get_atom_name_name(r) : "", clientMessage->window, clientMessage->data.data32[0]); free(r); }
         if (clientMessage->type == m_wmProtocolsAtom)
             return false;
         std::array<char, 32> copy;

@@ -64,10 +64,10 @@ bool X11Shell::Explore(const QString& folder, QString* error)
 bool X11Shell::OpenInDefaultEditor(const QString& path, const QString& directory, QString* error)
 {
     const DesktopEntry editor = DesktopEntry::Find(DefaultTextEditor());
-    // An editor that runs in a terminal needs one around it, which the desktop's opener provides.
-    if (!editor.IsValid() || editor.RunsInTerminal())
-        return StartDetached(kOpener, {path}, directory, error);
     QStringList command = editor.CommandFor(path);
+    // An editor that runs in a terminal needs one around it, which the desktop's opener provides.
+    if (command.isEmpty() || editor.RunsInTerminal())
+        return StartDetached(kOpener, {path}, directory, error);
     const QString program = command.takeFirst();
     return StartDetached(program, command, directory, error);
 }

@@ -1,0 +1,523 @@
+// The X11 backend against an X server of the test's own: Xvfb with openbox as window manager, and
+// xclip as the application that pastes. The machine's own display is never used.
+#include "platform/x11/X11Foreground.h"
+#include "platform/x11/X11Keyboard.h"
+#include "platform/x11/X11QuietWait.h"
+#include "platform/x11/X11Services.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QProcess>
+#include <QTimer>
+#include <QWidget>
+#include <QtTest>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+#include <xcb/xcb.h>
+
+using namespace platform;
+
+namespace {
+
+// Polls done every 10 ms until it holds or timeoutMs have passed; used before the application
+// (and so QTRY_*) exists.
+template <typename Condition>
+bool WaitUntil(Condition done, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        usleep(10 * 1000);
+    }
+    return true;
+}
+
+bool CanConnect(const std::string& display)
+{
+    xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
+    const bool connected = !xcb_connection_has_error(connection);
+    xcb_disconnect(connection);
+    return connected;
+}
+
+void Sync(xcb_connection_t* connection)
+{
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+}
+
+xcb_window_t RootOf(xcb_connection_t* connection)
+{
+    return xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+}
+
+xcb_atom_t Atom(xcb_connection_t* connection, const char* name)
+{
+    xcb_intern_atom_reply_t* reply =
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, quint16(strlen(name)), name), nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : 0;
+    std::free(reply);
+    return atom;
+}
+
+// The X server and window manager of this test. Each process is ended by its id when the session
+// ends, and by the kernel if the test process dies first.
+class TestSession {
+public:
+    ~TestSession()
+    {
+        Stop(m_windowManager);
+        Stop(m_server);
+    }
+
+    bool Start(QString* why)
+    {
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        for (int number = 90; number <= 199 && m_display.empty(); ++number) {
+            const std::string n = std::to_string(number);
+            if (access(("/tmp/.X11-unix/X" + n).c_str(), F_OK) == 0 || access(("/tmp/.X" + n + "-lock").c_str(), F_OK) == 0)
+                continue;
+            // WORKAROUND: an X server resets when its last client leaves, and a client connecting
+            // during the reset fails or hangs; the probe below is such a last client.
+            m_server = Spawn({"Xvfb", ":" + n, "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"});
+            // A server that loses the race for the number ends at once: try the next one.
+            bool ended = false;
+            const bool up = WaitUntil([&] { return (ended = Ended(m_server)) || CanConnect(":" + n); }, 10000);
+            if (up && !ended && !Ended(m_server))
+                m_display = ":" + n;
+            else
+                Stop(m_server);
+        }
+        if (m_display.empty())
+            return Fail(why, "Xvfb did not start on any display from :90 to :199");
+        setenv("DISPLAY", m_display.c_str(), 1);
+
+        m_windowManager = Spawn({"openbox", "--sm-disable"});
+        // The window manager is ready once it manages a window: it gives the window WM_STATE.
+        // (Its _NET_SUPPORTING_WM_CHECK comes earlier, while it still starts up.)
+        xcb_connection_t* connection = xcb_connect(m_display.c_str(), nullptr);
+        const xcb_atom_t wmState = Atom(connection, "WM_STATE");
+        const xcb_window_t probe = xcb_generate_id(connection);
+        xcb_create_window(connection, XCB_COPY_FROM_PARENT, probe, RootOf(connection), 0, 0, 10, 10, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_map_window(connection, probe);
+        xcb_flush(connection);
+        const bool managed = WaitUntil(
+            [&] {
+                if (Ended(m_windowManager))
+                    return true;
+                xcb_get_property_reply_t* reply = xcb_get_property_reply(
+                    connection, xcb_get_property(connection, 0, probe, wmState, XCB_GET_PROPERTY_TYPE_ANY, 0, 2), nullptr);
+                const bool set = reply && xcb_get_property_value_length(reply) > 0;
+                std::free(reply);
+                return set;
+            },
+            10000);
+        xcb_destroy_window(connection, probe);
+        Sync(connection);
+        xcb_disconnect(connection);
+        if (!managed || Ended(m_windowManager))
+            return Fail(why, "openbox did not start");
+        return true;
+    }
+
+private:
+    static bool Fail(QString* why, const char* text)
+    {
+        *why = QString::fromLatin1(text);
+        return false;
+    }
+
+    static pid_t Spawn(const std::vector<std::string>& command)
+    {
+        std::vector<char*> argv;
+        for (const std::string& word : command)
+            argv.push_back(const_cast<char*>(word.c_str()));
+        argv.push_back(nullptr);
+        const pid_t parent = getpid();
+        const pid_t pid = fork();
+        if (pid == 0) {
+            // SIGTERM, so that the X server still removes its lock file and socket.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (getppid() != parent)
+                _exit(1);
+            const int null = open("/dev/null", O_RDWR);
+            dup2(null, 0);
+            dup2(null, 1);
+            dup2(null, 2);
+            execvp(argv[0], argv.data());
+            _exit(127);
+        }
+        return pid;
+    }
+
+    // Whether pid has ended; reaps it when it has.
+    bool Ended(pid_t& pid)
+    {
+        if (pid <= 0)
+            return true;
+        if (waitpid(pid, nullptr, WNOHANG) != pid)
+            return false;
+        pid = 0;
+        return true;
+    }
+
+    void Stop(pid_t& pid)
+    {
+        if (pid <= 0)
+            return;
+        kill(pid, SIGTERM);
+        if (!WaitUntil([&] { return Ended(pid); }, 3000)) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        pid = 0;
+    }
+
+    std::string m_display;
+    pid_t m_server = 0;
+    pid_t m_windowManager = 0;
+};
+
+// A window that records the keys it gets, modifiers aside.
+class KeyRecorder : public QWidget {
+public:
+    struct Press {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        QString text;
+    };
+    QList<Press> presses;
+    QList<int> releases;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (!event->isAutoRepeat() && !IsModifier(event->key()))
+            presses.append({event->key(), event->modifiers(), event->text()});
+    }
+    void keyReleaseEvent(QKeyEvent* event) override
+    {
+        if (!event->isAutoRepeat() && !IsModifier(event->key()))
+            releases.append(event->key());
+    }
+
+private:
+    static bool IsModifier(int key) { return key == Qt::Key_Shift || key == Qt::Key_Control; }
+};
+
+// A window that records the first number of every client message of one type, as the main window
+// takes the hook's messages.
+class MessageRecorder : public QWidget {
+public:
+    explicit MessageRecorder(xcb_atom_t type)
+        : m_type(type)
+    {
+    }
+    QList<quint32> messages;
+
+protected:
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr*) override
+    {
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if (eventType != "xcb_generic_event_t" || (event->response_type & ~0x80) != XCB_CLIENT_MESSAGE)
+            return false;
+        const auto* clientMessage = static_cast<const xcb_client_message_event_t*>(message);
+        if (clientMessage->type != m_type)
+            return false;
+        messages.append(clientMessage->data.data32[0]);
+        return true;
+    }
+
+private:
+    xcb_atom_t m_type;
+};
+
+} // namespace
+
+class TestX11Platform : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void KeysReachTheFocusedWindow_data();
+    void KeysReachTheFocusedWindow();
+    void ForegroundWindowMoves();
+    void QuietWaitServesTheClipboardOnly();
+    void PasteWaitEndsWhenTextWasServed_data();
+    void PasteWaitEndsWhenTextWasServed();
+
+private:
+    void SendMessage(xcb_window_t window, quint32 number);
+    bool Activate(QWidget& window);
+
+    xcb_connection_t* m_connection = nullptr; // the test's own, playing the other applications
+    xcb_atom_t m_messageType = 0;
+    X11Keyboard* m_keyboard = nullptr;
+    X11Foreground* m_foreground = nullptr;
+    X11QuietWait* m_quietWait = nullptr;
+    std::unique_ptr<Services> m_services;
+    KeyRecorder* m_keys = nullptr;
+};
+
+void TestX11Platform::initTestCase()
+{
+    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    m_connection = xcb_connect(nullptr, nullptr);
+    QVERIFY(!xcb_connection_has_error(m_connection));
+    m_messageType = Atom(m_connection, "QB_TEST_HOOK_MESSAGE");
+
+    m_services = CreateX11Services();
+    m_keyboard = dynamic_cast<X11Keyboard*>(m_services->keyboard.get());
+    m_foreground = dynamic_cast<X11Foreground*>(m_services->foreground.get());
+    m_quietWait = dynamic_cast<X11QuietWait*>(m_services->quietWait.get());
+    QVERIFY(m_keyboard && m_foreground && m_quietWait);
+
+    m_keys = new KeyRecorder;
+    m_keys->setWindowTitle(QStringLiteral("keys"));
+    m_keys->resize(300, 200);
+    m_keys->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_keys));
+}
+
+void TestX11Platform::cleanupTestCase()
+{
+    delete m_keys;
+    m_services.reset();
+    if (m_connection)
+        xcb_disconnect(m_connection);
+}
+
+bool TestX11Platform::Activate(QWidget& window)
+{
+    if (!m_foreground->SetForegroundWindow(window.winId()))
+        return false;
+    return QTest::qWaitFor([&] { return window.isActiveWindow(); }, 5000);
+}
+
+void TestX11Platform::SendMessage(xcb_window_t window, quint32 number)
+{
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = m_messageType;
+    message.data.data32[0] = number;
+    xcb_send_event(m_connection, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
+    Sync(m_connection);
+}
+
+void TestX11Platform::KeysReachTheFocusedWindow_data()
+{
+    QTest::addColumn<QList<int>>("modifiers");
+    QTest::addColumn<int>("vk");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("keyModifiers");
+    QTest::addColumn<QString>("text"); // checked when not empty
+
+    QTest::newRow("c") << QList<int>{} << VK_C << int(Qt::Key_C) << int(Qt::NoModifier) << "c";
+    QTest::newRow("shift c") << QList<int>{VK_SHIFT} << VK_C << int(Qt::Key_C) << int(Qt::ShiftModifier) << "C";
+    QTest::newRow("copy") << QList<int>{VK_CONTROL} << VK_C << int(Qt::Key_C) << int(Qt::ControlModifier) << "";
+    QTest::newRow("paste") << QList<int>{VK_CONTROL} << VK_V << int(Qt::Key_V) << int(Qt::ControlModifier) << "";
+    QTest::newRow("left") << QList<int>{} << VK_LEFT << int(Qt::Key_Left) << int(Qt::NoModifier) << "";
+    QTest::newRow("right") << QList<int>{} << VK_RIGHT << int(Qt::Key_Right) << int(Qt::NoModifier) << "";
+    QTest::newRow("select word before the caret")
+        << QList<int>{VK_CONTROL, VK_SHIFT} << VK_LEFT << int(Qt::Key_Left) << int(Qt::ControlModifier | Qt::ShiftModifier) << "";
+}
+
+void TestX11Platform::KeysReachTheFocusedWindow()
+{
+    QFETCH(QList<int>, modifiers);
+    QFETCH(int, vk);
+    QFETCH(int, key);
+    QFETCH(int, keyModifiers);
+    QFETCH(QString, text);
+
+    if (!m_keys->isActiveWindow())
+        QVERIFY(Activate(*m_keys));
+    m_keys->presses.clear();
+    m_keys->releases.clear();
+
+    for (int modifier : modifiers)
+        m_keyboard->KeyEvent(modifier, false);
+    m_keyboard->KeyEvent(vk, false);
+    m_keyboard->KeyEvent(vk, true);
+    for (auto modifier = modifiers.crbegin(); modifier != modifiers.crend(); ++modifier)
+        m_keyboard->KeyEvent(*modifier, true);
+
+    QTRY_COMPARE(m_keys->releases, QList<int>{key});
+    QCOMPARE(m_keys->presses.size(), 1);
+    QCOMPARE(m_keys->presses[0].key, key);
+    // Keypad arrows carry the keypad modifier on some maps; only the chord's modifiers matter.
+    QCOMPARE(int(m_keys->presses[0].modifiers & ~Qt::KeypadModifier), keyModifiers);
+    if (!text.isEmpty())
+        QCOMPARE(m_keys->presses[0].text, text);
+    // No key is left down for the user's next keystroke.
+    QTRY_COMPARE(QGuiApplication::queryKeyboardModifiers(), Qt::NoModifier);
+}
+
+void TestX11Platform::ForegroundWindowMoves()
+{
+    QWidget first, second;
+    first.setWindowTitle(QStringLiteral("first"));
+    second.setWindowTitle(QStringLiteral("second"));
+    for (QWidget* window : {&first, &second}) {
+        window->resize(200, 100);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+    }
+    // The window manager activates a window it maps: let it settle on the last one first.
+    QTRY_COMPARE(m_foreground->GetForegroundWindow(), WindowId(second.winId()));
+    const xcb_window_t root = RootOf(m_connection);
+    const auto createWindow = [&](bool map) {
+        const xcb_window_t window = xcb_generate_id(m_connection);
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, root, 0, 0, 100, 100, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+        if (map)
+            xcb_map_window(m_connection, window);
+        Sync(m_connection);
+        return window;
+    };
+    const xcb_window_t vanished = createWindow(true);
+    xcb_destroy_window(m_connection, vanished);
+    Sync(m_connection);
+    const xcb_window_t unmapped = createWindow(false);
+
+    struct Step {
+        const char* name;
+        WindowId target;
+        bool activated;
+        QWidget* activeAfter;
+    };
+    const Step steps[] = {
+        {"first", first.winId(), true, &first},
+        {"second", second.winId(), true, &second},
+        {"back to first", first.winId(), true, &first},
+        {"already active", first.winId(), true, &first},
+        {"vanished window", vanished, false, &first},
+        {"unmapped window", unmapped, false, &first},
+        {"no window", 0, false, &first},
+    };
+    for (const Step& step : steps) {
+        QVERIFY2(m_foreground->SetForegroundWindow(step.target) == step.activated, step.name);
+        QVERIFY2(m_foreground->GetForegroundWindow() == step.activeAfter->winId(), step.name);
+        QTRY_VERIFY2(step.activeAfter->isActiveWindow(), step.name);
+    }
+    xcb_destroy_window(m_connection, unmapped);
+    Sync(m_connection);
+}
+
+void TestX11Platform::QuietWaitServesTheClipboardOnly()
+{
+    const QString text = QStringLiteral("served during the wait");
+    QGuiApplication::clipboard()->setText(text);
+    QVERIFY(QGuiApplication::clipboard()->ownsClipboard());
+    MessageRecorder window(m_messageType);
+    const xcb_window_t xid = xcb_window_t(window.winId());
+    bool timerFired = false;
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, this, [&] { timerFired = true; });
+
+    // The hook's message reaches Qt before the paste request, so the wait that serves the request
+    // has read the message too.
+    SendMessage(xid, 0x427);
+    timer.start(1);
+    QProcess paste;
+    paste.start(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    QVERIFY2(paste.waitForStarted(5000), qPrintable(paste.errorString()));
+
+    bool served = false;
+    for (int wait = 0; wait < 20 && !served; ++wait) {
+        QElapsedTimer elapsed;
+        elapsed.start();
+        m_quietWait->QuietWait(300);
+        QVERIFY(elapsed.elapsed() >= 300);
+        // Qt may have noticed the end of xclip during the wait; waitForFinished blocks on xclip
+        // alone, and nothing serves the clipboard there.
+        served = paste.state() == QProcess::NotRunning || paste.waitForFinished(20);
+        QVERIFY(window.messages.isEmpty());
+        QVERIFY(!timerFired);
+    }
+    QVERIFY(served);
+    QCOMPARE(QString::fromUtf8(paste.readAllStandardOutput()), text);
+
+    // After the wait the message and the timer come, the message once: a later message follows it.
+    QTRY_COMPARE(window.messages, QList<quint32>{0x427});
+    SendMessage(xid, 0x428);
+    QTRY_COMPARE(window.messages, (QList<quint32>{0x427, 0x428}));
+    QTRY_VERIFY(timerFired);
+}
+
+void TestX11Platform::PasteWaitEndsWhenTextWasServed_data()
+{
+    QTest::addColumn<QString>("target"); // what the pasting application asks for; empty: nothing
+    QTest::addColumn<bool>("served");
+
+    QTest::newRow("UTF-8 text") << "UTF8_STRING" << true;
+    QTest::newRow("Latin-1 text") << "STRING" << true;
+    QTest::newRow("MIME text") << "text/plain" << true;
+    QTest::newRow("only the list of formats") << "TARGETS" << false;
+    QTest::newRow("no paste at all") << "" << false;
+}
+
+void TestX11Platform::PasteWaitEndsWhenTextWasServed()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, served);
+    const int settleMs = 10;
+    const int capMs = 3000;
+
+    const QString text = QStringLiteral("the replacement");
+    QGuiApplication::clipboard()->setText(text);
+    QProcess paste;
+    if (!target.isEmpty()) {
+        paste.start(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                                              QStringLiteral("-t"), target});
+        QVERIFY(paste.waitForStarted(5000));
+    }
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QCOMPARE(m_quietWait->WaitForPasteServed(settleMs, capMs), served);
+    if (served) {
+        QVERIFY(elapsed.elapsed() < capMs);
+        QVERIFY(paste.state() == QProcess::NotRunning || paste.waitForFinished(5000));
+        QCOMPARE(QString::fromUtf8(paste.readAllStandardOutput()), text);
+    } else {
+        QVERIFY(elapsed.elapsed() >= capMs);
+    }
+    if (paste.state() != QProcess::NotRunning) {
+        paste.kill();
+        paste.waitForFinished(5000);
+    }
+}
+
+int main(int argc, char** argv)
+{
+    TestSession session;
+    QString why;
+    if (!session.Start(&why)) {
+        std::fprintf(stderr, "FAIL: %s\n", qPrintable(why));
+        return 1;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+    TestX11Platform test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_x11platform.moc"
