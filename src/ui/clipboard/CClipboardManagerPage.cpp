@@ -25,13 +25,7 @@ CClipboardManagerPage::CClipboardManagerPage(QWidget* parent)
     m_btnLoad = new CIconButton(195, QStringLiteral("Load clipboard"), this);
     m_btnSave = new CIconButton(196, QStringLiteral("Save clipboard"), this);
 
-    auto* buttons = new QVBoxLayout;
-    for (CIconButton* button : {m_btnInsert, m_btnDelete, m_btnRemoveAll, m_btnLoad, m_btnSave})
-        buttons->addWidget(button);
-    buttons->addStretch();
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(m_list, 1);
-    layout->addLayout(buttons);
+    LayOutListPage(m_list, {m_btnInsert, m_btnDelete, m_btnRemoveAll, m_btnLoad, m_btnSave});
 
     auto guarded = [this](void (CClipboardManagerPage::*handler)()) {
         return [this, handler] { ui::RunHandler([this, handler] { (this->*handler)(); }); };

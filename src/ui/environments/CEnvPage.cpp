@@ -27,16 +27,10 @@ CEnvPage::CEnvPage(QWidget* parent)
     m_btnRemove = new CIconButton(152, QStringLiteral("Delete environment"), this);
     m_btnRemoveAll = new CIconButton(163, QStringLiteral("Remove all environments"), this);
 
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(m_btnRemove);
-    buttons->addWidget(m_btnRemoveAll);
-    buttons->addStretch();
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(m_list, 1);
-    layout->addLayout(buttons);
+    LayOutListPage(m_list, {m_btnRemove, m_btnRemoveAll});
 
-    connect(m_btnRemove, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnRemove(); }); });
-    connect(m_btnRemoveAll, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnRemoveAll(); }); });
+    ui::ConnectHandler(m_btnRemove, &CIconButton::clicked, this, &CEnvPage::OnRemove);
+    ui::ConnectHandler(m_btnRemoveAll, &CIconButton::clicked, this, &CEnvPage::OnRemoveAll);
     connect(m_list, &CReportList::RowDoubleClicked, this,
             [this](int row) { ui::RunHandler([this, row] { OnDoubleClick(row); }); });
 }

@@ -2,6 +2,9 @@
 
 #include "ui/framework/CPropertySheet.h"
 
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
 CPropertyPage::CPropertyPage(const QString& caption, QWidget* parent)
     : QWidget(parent)
     , m_strCaption(caption)
@@ -22,4 +25,15 @@ void CPropertyPage::SetCaption(const QString& caption)
     m_strCaption = caption;
     if (m_pSheet != nullptr)
         m_pSheet->OnPageCaptionChanged(this);
+}
+
+void CPropertyPage::LayOutListPage(QWidget* list, const QList<QWidget*>& buttons)
+{
+    auto* column = new QVBoxLayout;
+    for (QWidget* button : buttons)
+        column->addWidget(button);
+    column->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(list, 1);
+    layout->addLayout(column);
 }

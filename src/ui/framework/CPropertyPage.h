@@ -25,6 +25,9 @@ public:
     bool IsInitialised() const { return m_bInitialised; }
 
 protected:
+    // Lays the page out as a list page: the list, and beside it a column of buttons from the top.
+    void LayOutListPage(QWidget* list, const QList<QWidget*>& buttons);
+
     // Each hook runs inside the error boundary (ui/framework/RunHandler.h): a data-file error ends
     // the hook with a message and the sheet goes on.
 

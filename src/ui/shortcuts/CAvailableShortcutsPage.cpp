@@ -21,18 +21,11 @@ CAvailableShortcutsPage::CAvailableShortcutsPage(QWidget* parent)
     m_btnRemove = new CIconButton(152, QStringLiteral("Delete shortcut"), this);
     m_btnRemoveAll = new CIconButton(163, QStringLiteral("Remove all shortcuts"), this);
 
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(m_btnInsert);
-    buttons->addWidget(m_btnRemove);
-    buttons->addWidget(m_btnRemoveAll);
-    buttons->addStretch();
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(m_list, 1);
-    layout->addLayout(buttons);
+    LayOutListPage(m_list, {m_btnInsert, m_btnRemove, m_btnRemoveAll});
 
-    connect(m_btnInsert, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnInsertText(); }); });
-    connect(m_btnRemove, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnRemove(); }); });
-    connect(m_btnRemoveAll, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnRemoveAll(); }); });
+    ui::ConnectHandler(m_btnInsert, &CIconButton::clicked, this, &CAvailableShortcutsPage::OnInsertText);
+    ui::ConnectHandler(m_btnRemove, &CIconButton::clicked, this, &CAvailableShortcutsPage::OnRemove);
+    ui::ConnectHandler(m_btnRemoveAll, &CIconButton::clicked, this, &CAvailableShortcutsPage::OnRemoveAll);
 }
 
 bool CAvailableShortcutsPage::OnSetActive()

@@ -33,20 +33,12 @@ CViewSourcesPage::CViewSourcesPage(QWidget* parent)
     m_btnDelete = new CIconButton(152, QStringLiteral("Remove source file from library"), this);
     m_btnRemoveAll = new CIconButton(163, QStringLiteral("Remove all items"), this);
 
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(m_btnOpen);
-    buttons->addWidget(m_btnExplore);
-    buttons->addWidget(m_btnDelete);
-    buttons->addWidget(m_btnRemoveAll);
-    buttons->addStretch();
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(m_list, 1);
-    layout->addLayout(buttons);
+    LayOutListPage(m_list, {m_btnOpen, m_btnExplore, m_btnDelete, m_btnRemoveAll});
 
-    connect(m_btnOpen, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnOpen(); }); });
-    connect(m_btnExplore, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnExplore(); }); });
-    connect(m_btnDelete, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnDelete(); }); });
-    connect(m_btnRemoveAll, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnRemoveAll(); }); });
+    ui::ConnectHandler(m_btnOpen, &CIconButton::clicked, this, &CViewSourcesPage::OnOpen);
+    ui::ConnectHandler(m_btnExplore, &CIconButton::clicked, this, &CViewSourcesPage::OnExplore);
+    ui::ConnectHandler(m_btnDelete, &CIconButton::clicked, this, &CViewSourcesPage::OnDelete);
+    ui::ConnectHandler(m_btnRemoveAll, &CIconButton::clicked, this, &CViewSourcesPage::OnRemoveAll);
     connect(m_list, &CReportList::RowDoubleClicked, this,
             [this](int row) { ui::RunHandler([this, row] { OnDblclkList(row); }); });
 }
