@@ -1,5 +1,9 @@
 #include "ui/framework/CPropertySheet.h"
 
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+
 #include "ui/framework/CPropertyPage.h"
 #include "ui/framework/ModalLoop.h"
 #include "ui/framework/RunHandler.h"
@@ -157,8 +161,15 @@ void CPropertySheet::done(int result)
 void CPropertySheet::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (!m_bOpen)
+    if (!m_bOpen) {
+        // The main window that owns a sheet is never shown, so a sheet would open in the corner of
+        // the screen: it opens in the middle of the screen the user is working on instead.
+        if (!parentWidget() || !parentWidget()->isVisible()) {
+            if (QScreen* screen = QGuiApplication::screenAt(QCursor::pos()))
+                move(screen->availableGeometry().center() - rect().center());
+        }
         OnOpen();
+    }
 }
 
 void CPropertySheet::OnOpen()
