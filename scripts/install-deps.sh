@@ -9,7 +9,8 @@ build=(cmake ninja-build g++ pkg-config
 runtime=(qt6-qpa-plugins libqt6svg6 xdg-utils)
 display=(xvfb openbox trayer x11-utils)
 tests=(mousepad featherpad xdotool xclip python3 imagemagick
-       dpkg-dev lintian appstream desktop-file-utils man-db)
+       dpkg-dev lintian appstream desktop-file-utils man-db
+       clang libclang-rt-14-dev)
 
 case "${1:-test}" in
   run) packages=("${build[@]}" "${runtime[@]}" "${display[@]}") ;;

@@ -12,4 +12,52 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQB_WERROR=ON
 cmake --build "$build" -j "$(nproc)"
 # The end-to-end tests each start their own display, but share the keyboard helper's shared
 # block name; they run one at a time.
-ctest --test-dir "$build" --output-on-failure --no-tests=error
+status=0
+ctest --test-dir "$build" --output-on-failure --no-tests=error || status=$?
+
+# Fuzzing: the libFuzzer targets of fuzz/ (clang, AddressSanitizer and UndefinedBehaviorSanitizer),
+# 30 s each. A crash, a leak or a failed property stops a target; its input stays in $fuzz/.
+supp="$PWD/tests/sanitizers/lsan.supp"
+fuzz=build-test-fuzz
+rm -rf "$fuzz"
+cmake -S . -B "$fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+      -DQB_FUZZ=ON -DQB_BUILD_TESTS=OFF
+cmake --build "$fuzz" --target qb_fuzz -j "$(nproc)"
+for target in chord paths shortcutname clipboard; do
+  mkdir -p "$fuzz/corpus/$target"
+  dict=()
+  if [ -f "fuzz/$target.dict" ]; then dict=("-dict=$PWD/fuzz/$target.dict"); fi
+  echo "fuzz_$target: 30 s"
+  if ! (cd "$fuzz" && LSAN_OPTIONS="suppressions=$supp:print_suppressions=0" \
+        "./fuzz/fuzz_$target" "corpus/$target" "${dict[@]}" -max_total_time=30 -rss_limit_mb=2048 \
+        -print_final_stats=1 "-artifact_prefix=fuzz_$target-" > "fuzz_$target.log" 2>&1); then
+    tail -n 60 "$fuzz/fuzz_$target.log"
+    echo "fuzz_$target failed; its input is in $fuzz/" >&2
+    status=1
+  fi
+done
+
+# The whole suite again under AddressSanitizer (with leak checking) and UndefinedBehaviorSanitizer:
+# any report fails. AddressSanitizer's reports go to files, so that a leak of a quillbox the
+# end-to-end tests started and stopped is not lost with that test's session; UndefinedBehaviorSanitizer
+# (gcc's ignores log_path) writes to stderr and ends the process on its first report.
+asan=build-test-asan
+rm -rf "$asan"
+cmake -S . -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQB_SANITIZE=ON -DQB_WERROR=ON
+cmake --build "$asan" -j "$(nproc)"
+reports="$PWD/$asan/sanitizer-reports"
+mkdir -p "$reports"
+asan_status=0
+ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:log_path=$reports/asan" \
+LSAN_OPTIONS="suppressions=$supp:print_suppressions=0" \
+UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
+  ctest --test-dir "$asan" --output-on-failure --no-tests=error || asan_status=$?
+if [ -n "$(ls -A "$reports")" ]; then
+  for report in "$reports"/*; do
+    echo "==== $report"
+    cat "$report"
+  done
+  echo "The sanitizer pass left the reports above (in $reports)." >&2
+  asan_status=1
+fi
+exit $((status > asan_status ? status : asan_status))

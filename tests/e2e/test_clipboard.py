@@ -242,8 +242,14 @@ class ClipboardTest(unittest.TestCase):
             # The log's times are when the program handled each message.
             message = f"copies 100 ms apart; the program handled them {(second - first) * 1000:.0f} ms apart"
             self.assertEqual(history[:3], texts, message)
-            self.assertEqual(len(history), 4, message)
-            self.assertIn(history[3], burst, message)
+            if second - first < 0.2:
+                self.assertEqual(len(history), 4, message)
+                self.assertIn(history[3], burst, message)
+            else:
+                # A machine too busy to handle them within the 200 ms window (a sanitizer build
+                # under load) sees two copies, and keeps both.
+                print(f"\n{message}: beyond the 200 ms window, both kept", file=sys.stderr)
+                self.assertEqual(history[3:], burst, message)
 
             # A text a password manager marked as secret is never kept; a plain one from the same
             # kind of owner is.
