@@ -38,7 +38,6 @@ public:
     bool HasText(const QString& text) const;
 
     int Count() const { return int(m_map.size()); }
-    int NextId() const { return nextId; }
 
 private:
     using Map = std::unordered_map<QString, std::unique_ptr<ShortcutRecord>>;

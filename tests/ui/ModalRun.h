@@ -3,6 +3,7 @@
 // still open after boundMs is ended with kTimedOut, so a broken dialog fails the test instead of
 // hanging it.
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <functional>
 
@@ -27,6 +28,24 @@ inline int RunModal(QDialog& dialog, const std::function<void()>& whileOpen = {}
     action.start(0);
     bound.start(boundMs);
     return dialog.exec();
+}
+
+// Runs dialog modally and sets quitFlag to 1 after 1,300 ms, past the first tick of a one-second
+// quit timer, so a dialog that closed without the flag would show. Returns exec()'s result and puts
+// the milliseconds from the flag to the end in *msAfterQuit (-1 when the flag was never set).
+template <class Flag>
+int RunModalUntilQuit(QDialog& dialog, Flag& quitFlag, qint64* msAfterQuit)
+{
+    QElapsedTimer sinceQuit;
+    QTimer setQuit;
+    setQuit.setSingleShot(true);
+    QObject::connect(&setQuit, &QTimer::timeout, [&] {
+        quitFlag = 1;
+        sinceQuit.start();
+    });
+    const int ended = RunModal(dialog, [&] { setQuit.start(1300); });
+    *msAfterQuit = sinceQuit.isValid() ? sinceQuit.elapsed() : -1;
+    return ended;
 }
 
 } // namespace test

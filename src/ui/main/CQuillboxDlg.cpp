@@ -36,14 +36,8 @@ CQuillboxDlg::CQuillboxDlg(QWidget* parent)
     setWindowIcon(ui::ResourceIcon(128));
     BuildProperties();
     // The constructor already takes these values, so the controls hold them before the first show.
-    if (CMain* main = GetMain()) {
-        m_bClipboardActive = main->m_bClipboardActive;
-        m_bCaseSensitive = main->m_bShortcutsCaseSensitive;
-        m_nClipboardKeys = main->m_nClipboardMgrKeys;
-        m_nMaxClipboardItems = main->m_nMaxClipboardItems;
-        m_bAutoPaste = main->m_bAutoPasteShortcut;
-        m_nEditor = main->m_strEditorPath == QLatin1String("notepad") ? 0 : 1;
-    }
+    if (CMain* main = GetMain())
+        TakeValuesFromMain(*main);
     UpdateData(false);
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 #include <memory>
 
+class CMain;
 class QAbstractButton;
 class QButtonGroup;
 class QCheckBox;
@@ -127,6 +128,8 @@ private:
     void OnCustomEditor();
     void OnUpgrade();
     void EnableUses(bool enable);
+    // The values the constructor and every showing take from the controller's preferences.
+    void TakeValuesFromMain(const CMain& main);
 
 public:
     // Members, in the order the main window declares them.
@@ -183,7 +186,4 @@ private:
     QBasicTimer m_autoSaveTimer;
     // The expansion is not re-entered while it runs.
     bool m_bResolving = false;
-    // Set while a wait of the expansion or capture runs: helper messages are kept for afterwards.
-    bool m_bQuiet = false;
-    unsigned long m_nHookAtom = 0;
 };

@@ -224,6 +224,16 @@ void CQuillboxDlg::UpdateData(bool saveAndValidate)
     c.uses->setValue(m_nUses);
 }
 
+void CQuillboxDlg::TakeValuesFromMain(const CMain& main)
+{
+    m_bClipboardActive = main.m_bClipboardActive;
+    m_bCaseSensitive = main.m_bShortcutsCaseSensitive;
+    m_nClipboardKeys = main.m_nClipboardMgrKeys;
+    m_nMaxClipboardItems = main.m_nMaxClipboardItems;
+    m_bAutoPaste = main.m_bAutoPasteShortcut;
+    m_nEditor = main.m_strEditorPath == QLatin1String("notepad") ? 0 : 1;
+}
+
 void CQuillboxDlg::EnableUses(bool enable)
 {
     m_controls.after->setEnabled(enable);
@@ -253,12 +263,7 @@ void CQuillboxDlg::OnShowWindow(bool show)
         return;
     }
     if (show) {
-        m_bClipboardActive = main->m_bClipboardActive;
-        m_bCaseSensitive = main->m_bShortcutsCaseSensitive;
-        m_nClipboardKeys = main->m_nClipboardMgrKeys;
-        m_nMaxClipboardItems = main->m_nMaxClipboardItems;
-        m_bAutoPaste = main->m_bAutoPasteShortcut;
-        m_nEditor = main->m_strEditorPath == QLatin1String("notepad") ? 0 : 1;
+        TakeValuesFromMain(*main);
         m_strDataFile = main->m_strDatabase;
         m_bLoadOnStartup = main->m_bLoadClipboardOnStartup;
         m_bAutoSave = main->m_bClipboardAutoSave;
