@@ -208,11 +208,23 @@ void CMain::RemoveHook()
 
 int CMain::CaptureClipboard()
 {
-    // A text that a password manager marked as secret is never kept.
-    bool secret = false;
-    const QString text = ui::ClipboardText(&secret);
-    if (!secret && !text.isEmpty())
-        m_pClipboard->Add(text);
+    // The text is read away from the user-interface thread: a large one takes its owner many round
+    // trips to send, and the tray must go on answering meanwhile.
+    if (!m_pPlatform || !m_pPlatform->clipboard)
+        return 0;
+    m_pPlatform->clipboard->Read([this](const platform::ClipboardContent& content) {
+        // A text that a password manager marked as secret is never kept.
+        if (content.secret)
+            qCDebug(lcClipboard) << "copy not kept: marked secret";
+        else if (content.tooLarge)
+            qCDebug(lcClipboard) << "copy not kept: more than" << platform::IClipboardReader::kMaxBytes << "bytes";
+        else if (content.text.isEmpty())
+            qCDebug(lcClipboard) << "copy not kept: no text";
+        else {
+            m_pClipboard->Add(content.text);
+            qCDebug(lcClipboard) << "copy kept," << content.text.size();
+        }
+    });
     return 1;
 }
 

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -69,6 +70,25 @@ public:
     virtual void OpenDocument(const QString& path) = 0;
 };
 
+// What the clipboard held when it was read.
+struct ClipboardContent {
+    QString text;        // the text offered; empty when there was none (nothing copied, an image)
+    bool secret = false; // marked by a password manager (x-kde-passwordManagerHint "secret"); text is not read then
+    bool tooLarge = false; // more than IClipboardReader::kMaxBytes; text is not kept then
+};
+
+class IClipboardReader {
+public:
+    virtual ~IClipboardReader() = default;
+    // A larger text is not read to the end.
+    static constexpr qint64 kMaxBytes = qint64(64) << 20;
+    // Reads the clipboard away from the calling thread, so that a large text, which its owner sends
+    // in many pieces, never holds the caller up. done runs later on the calling thread's event loop
+    // with what the clipboard held, once per call and in the order of the calls; never after the
+    // reader is destroyed.
+    virtual void Read(std::function<void(const ClipboardContent&)> done) = 0;
+};
+
 // One message of the keyboard helper as it reached a window: its number and parameters.
 struct NativeMessage {
     long number = 0;
@@ -90,6 +110,7 @@ struct Services {
     std::unique_ptr<IQuietWait> quietWait;
     std::unique_ptr<IShell> shell;
     std::unique_ptr<INativeMessages> messages;
+    std::unique_ptr<IClipboardReader> clipboard;
 };
 
 } // namespace platform

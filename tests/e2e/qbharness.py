@@ -52,6 +52,7 @@ import os
 import re
 import shutil
 import signal
+import sqlite3
 import subprocess
 import sys
 import tempfile
@@ -926,6 +927,38 @@ class Quillbox:
             info = self.session.window_info(wid)
             return info is None or not info.viewable
         wait_until(gone, timeout, f"window {wid:#x} to close")
+
+    def saved_history(self, timeout: float = 10.0) -> list:
+        """The clipboard history as (c_id, c_text) rows, oldest first, as the program's own Save
+        clipboard writes it: the Clipboard manager is opened from the tray menu (the manager keys
+        open nothing while ClipboardActive=0), Tab goes from the list along Insert text, Delete
+        clipboard item, Remove all clipboard items and Load clipboard to Save clipboard, and Space
+        presses it. A marker row put into the table first tells when Save has rewritten it (it
+        replaces the whole table in one transaction). The window active before is active again
+        afterwards."""
+        path = os.path.join(self.session.cwd, "qbdat.dbf")
+        marker = "qb-e2e-history-not-saved-yet"
+        with sqlite3.connect(path) as db:
+            db.execute("delete from Clipboard")
+            db.execute("insert into Clipboard (c_id, c_text) values (-1, ?)", (marker,))
+        db.close()
+        before = self.session.active_window()
+        self.menu("c")
+        sheet = self.find_window(r"^Clipboard( — Quillbox)?$", window_type="DIALOG")
+        self.session.activate(sheet)
+        self.session.key("Tab", "Tab", "Tab", "Tab", "Tab", "space")
+
+        def saved():
+            with sqlite3.connect(path) as db:
+                rows = db.execute("select c_id, c_text from Clipboard order by c_id").fetchall()
+            db.close()
+            return None if (-1, marker) in rows else [rows]
+        rows = wait_until(saved, timeout, "Save clipboard to rewrite the Clipboard table")[0]
+        self.session.key("Escape")
+        self.wait_window_gone(sheet)
+        if before:
+            self.session.activate(before)
+        return rows
 
     def message_box(self, timeout: float = 10.0) -> int:
         """Waits for a message box (a window titled exactly "Quillbox"); its id."""

@@ -3,19 +3,13 @@ none while disabled, inactive or marked secret), the manager keys open the Clipb
 editor and paste the item picked with the keyboard, an item pasted often enough becomes a shortcut,
 and a text added on the New clipboard text page is listed and pasted like a copied one.
 
-The history lives in memory. A test reads it through the program's own Save clipboard button: the
-Clipboard manager is opened from the tray menu, Tab goes from the list along the page's buttons
-(Insert text, Delete clipboard item, Remove all clipboard items, Load clipboard, Save clipboard) and
-Space presses Save. The test first puts a marker row into the data file's Clipboard table; Save
-replaces the whole table in one transaction, so once the marker is gone the table is the history,
-oldest first. The tray menu is used rather than the keys because the keys open nothing while
-ClipboardActive=0.
+The history lives in memory. A test reads it through the program's own Save clipboard button
+(the harness's saved_history).
 """
 
 import os
 import re
 import signal
-import sqlite3
 import sys
 import time
 import unittest
@@ -23,6 +17,7 @@ import unittest
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from qbharness import Session, wait_until  # noqa: E402
+from xclient import PNG_1X1  # noqa: E402
 
 ENABLED = r'tray icon 129 "?Quillbox \(Enabled\)"?'
 DISABLED = r'tray icon 141 "?Quillbox \(Disabled\)"?'
@@ -31,106 +26,12 @@ COPY = r"quillbox\.hook: message 0x41f lParam 0"
 STAMPED = {"QT_MESSAGE_PATTERN": "%{time boot} %{if-category}%{category}: %{endif}%{message}"}
 STAMPED_COPY = r"(?m)^\s*(\d+\.\d+)\s+" + COPY
 SHEET = r"^Clipboard( — Quillbox)?$"
-MARKER = "qb-e2e-history-not-saved-yet"
 # Notifications less than 200 ms after the last one are one copy; copies meant to be captured one by
 # one are spaced further apart than that.
 SPACING = 0.3
 
-# Another program's copies: takes CLIPBOARD with each text in turn (a new window each time, gap_ms
-# apart, timed inside this one process), offering the text and, when hint is not empty, the password
-# managers' mark x-kde-passwordManagerHint=<hint> beside it (xclip offers one target only). Plain
-# Xlib through ctypes; prints "owning <n>" as it takes the clipboard the n-th time, serves the last
-# text until another client takes the clipboard.
-#   python3 -c OWNER <hint> <gap_ms> <text>...
-OWNER = r'''
-import ctypes, select, sys, time
-from ctypes import c_int, c_long, c_ulong, c_char_p, c_void_p, Structure, Union, byref
-hint, gap, texts = sys.argv[1].encode(), int(sys.argv[2]) / 1000.0, [t.encode() for t in sys.argv[3:]]
-x = ctypes.CDLL("libX11.so.6")
-x.XOpenDisplay.restype = c_void_p
-x.XOpenDisplay.argtypes = [c_char_p]
-x.XDefaultRootWindow.restype = c_ulong
-x.XDefaultRootWindow.argtypes = [c_void_p]
-x.XCreateSimpleWindow.restype = c_ulong
-x.XCreateSimpleWindow.argtypes = [c_void_p, c_ulong, c_int, c_int, c_int, c_int, c_int, c_ulong, c_ulong]
-x.XInternAtom.restype = c_ulong
-x.XInternAtom.argtypes = [c_void_p, c_char_p, c_int]
-x.XSetSelectionOwner.argtypes = [c_void_p, c_ulong, c_ulong, c_ulong]
-x.XGetSelectionOwner.restype = c_ulong
-x.XGetSelectionOwner.argtypes = [c_void_p, c_ulong]
-x.XChangeProperty.argtypes = [c_void_p, c_ulong, c_ulong, c_ulong, c_int, c_int, c_void_p, c_int]
-x.XSendEvent.argtypes = [c_void_p, c_ulong, c_int, c_long, c_void_p]
-x.XNextEvent.argtypes = [c_void_p, c_void_p]
-x.XPending.argtypes = [c_void_p]
-x.XFlush.argtypes = [c_void_p]
-x.XConnectionNumber.argtypes = [c_void_p]
-
-class Request(Structure):
-    _fields_ = [("type", c_int), ("serial", c_ulong), ("send_event", c_int), ("display", c_void_p),
-                ("owner", c_ulong), ("requestor", c_ulong), ("selection", c_ulong), ("target", c_ulong),
-                ("property", c_ulong), ("time", c_ulong)]
-
-class Notify(Structure):
-    _fields_ = [("type", c_int), ("serial", c_ulong), ("send_event", c_int), ("display", c_void_p),
-                ("requestor", c_ulong), ("selection", c_ulong), ("target", c_ulong), ("property", c_ulong),
-                ("time", c_ulong)]
-
-class Event(Union):
-    _fields_ = [("type", c_int), ("request", Request), ("notify", Notify), ("pad", c_long * 24)]
-
-d = x.XOpenDisplay(None)
-if not d:
-    sys.exit("no display")
-atom = lambda name: x.XInternAtom(d, name.encode(), 0)
-clipboard, targets, xa_atom = atom("CLIPBOARD"), atom("TARGETS"), 4
-text_targets = [atom("UTF8_STRING"), atom("text/plain;charset=utf-8"), atom("text/plain")]
-hint_target = atom("x-kde-passwordManagerHint")
-windows = {}
-event = Event()
-
-def serve(until):
-    while True:
-        while x.XPending(d):
-            x.XNextEvent(d, byref(event))
-            if event.type == 29 and event.request.owner == last and until is None:
-                return  # SelectionClear of the last copy: another client copied
-            if event.type != 30:  # SelectionRequest
-                continue
-            r = event.request
-            text = windows.get(r.owner, b"")
-            offers = {t: text for t in text_targets}
-            if hint:
-                offers[hint_target] = hint
-            prop = r.property or r.target
-            if r.target == targets:
-                atoms = (c_ulong * (len(offers) + 1))(targets, *offers)
-                x.XChangeProperty(d, r.requestor, prop, xa_atom, 32, 0, atoms, len(offers) + 1)
-            elif r.target in offers:
-                x.XChangeProperty(d, r.requestor, prop, r.target, 8, 0, offers[r.target], len(offers[r.target]))
-            else:
-                prop = 0
-            reply = Event()
-            reply.notify = Notify(31, 0, 1, d, r.requestor, r.selection, r.target, prop, r.time)
-            x.XSendEvent(d, r.requestor, 0, 0, byref(reply))
-            x.XFlush(d)
-        timeout = None if until is None else until - time.monotonic()
-        if timeout is not None and timeout <= 0:
-            return
-        select.select([x.XConnectionNumber(d)], [], [], timeout)
-
-last = 0
-for n, text in enumerate(texts, 1):
-    start = time.monotonic()
-    last = x.XCreateSimpleWindow(d, x.XDefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0)
-    windows[last] = text
-    x.XSetSelectionOwner(d, clipboard, last, 0)
-    if x.XGetSelectionOwner(d, clipboard) != last:
-        sys.exit("could not take CLIPBOARD")
-    print("owning", n, flush=True)
-    if n < len(texts):
-        serve(start + gap)
-serve(None)
-'''
+# Another program's copies: xclient.py's clipboard owner, run as a program of its own.
+OWNER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "xclient.py")
 
 
 class ClipboardTest(unittest.TestCase):
@@ -139,28 +40,8 @@ class ClipboardTest(unittest.TestCase):
 
     def history(self, s, qb):
         """The history, oldest first, as Save clipboard writes it to the data file."""
-        path = os.path.join(s.cwd, "qbdat.dbf")
-        with sqlite3.connect(path) as db:
-            db.execute("delete from Clipboard")
-            db.execute("insert into Clipboard (c_id, c_text) values (?, ?)", (-1, MARKER))
-        db.close()
-        before = s.active_window()
-        qb.menu("c")
-        sheet = qb.find_window(SHEET, window_type="DIALOG")
-        s.activate(sheet)
-        s.key("Tab", "Tab", "Tab", "Tab", "Tab", "space")
-
-        def saved():
-            with sqlite3.connect(path) as db:
-                rows = db.execute("select c_id, c_text from Clipboard order by c_id").fetchall()
-            db.close()
-            return None if (-1, MARKER) in rows else [rows]
-        rows = wait_until(saved, 10, "Save clipboard to rewrite the Clipboard table")[0]
-        s.key("Escape")
-        qb.wait_window_gone(sheet)
+        rows = qb.saved_history()
         self.assertEqual([r[0] for r in rows], list(range(len(rows))), "the saved ids are not 0, 1, 2, ...")
-        if before:
-            s.activate(before)
         return [r[1] for r in rows]
 
     def space_copies(self):
@@ -191,7 +72,7 @@ class ClipboardTest(unittest.TestCase):
         """Another program takes the clipboard with each text, gap_ms apart (and marks them with hint)."""
         self.space_copies()
         mark = qb.log_mark()
-        owner = s.spawn("owner", ["/usr/bin/python3", "-c", OWNER, hint, str(gap_ms), *texts])
+        owner = s.spawn("owner", ["/usr/bin/python3", OWNER, "own", hint, str(gap_ms), *texts])
         log_path = s.log_path_of(owner)
 
         def owning():
@@ -282,6 +163,29 @@ class ClipboardTest(unittest.TestCase):
             self._last_copy = None
             self.copy_in_editor(s, qb, editor, "theta inactive")
             self.assertEqual(self.history(s, qb), [])
+            self.assertTrue(qb.alive())
+
+    def test_large_copy_kept_and_image_ignored(self):
+        with Session(self) as s:
+            qb = s.start_quillbox()
+            qb.wait_for_log(ENABLED)
+            # Ten megabytes from xclip, which sends it by INCR in pieces: kept whole (the saved row is
+            # its first 120 characters, the width of the table's column), and listed by the manager.
+            large = "".join(f"line {i:07d} of a large copy \u00fc \u6f22\n" for i in range(340_000))
+            self.assertGreater(len(large.encode("utf-8")), 10_000_000)
+            mark = qb.log_mark()
+            s.spawn("xclip-large", ["xclip", "-quiet", "-i", "-selection", "clipboard"], stdin=large.encode("utf-8"))
+            kept = qb.wait_for_log(r"quillbox\.clipboard: copy kept, (\d+)", after=mark, timeout=30)
+            self.assertEqual(int(kept.group(1)), len(large))
+            self._last_copy = time.monotonic()
+
+            # An image on the clipboard is not a text: nothing is kept.
+            self.space_copies()
+            mark = qb.log_mark()
+            s.spawn("xclip-image", ["xclip", "-quiet", "-i", "-selection", "clipboard", "-t", "image/png"],
+                    stdin=PNG_1X1)
+            qb.wait_for_log(r"quillbox\.clipboard: copy not kept: no text", after=mark)
+            self.assertEqual(self.history(s, qb), [large[:120]])
             self.assertTrue(qb.alive())
 
     def test_manager_keys_paste_and_upgrade_to_shortcut(self):

@@ -23,9 +23,10 @@ QStringList History(CMain& main)
     return items;
 }
 
-void CopyElsewhere(const QString& text, bool secret = false)
+// Another application's copy, as the clipboard reader will find it.
+void CopyElsewhere(ServiceFixture& f, const QString& text, bool secret = false)
 {
-    ui::SetClipboardText(text, secret);
+    f.fakes.clipboard->content = {secret ? QString() : text, secret, false};
 }
 
 } // namespace
@@ -37,7 +38,7 @@ private slots:
     void CopiesAreCapturedOnceABurstAndOnlyWhenActive()
     {
         ServiceFixture f;
-        CopyElsewhere("first");
+        CopyElsewhere(f, "first");
         f.dlg->OnCopyMsg();
         QCOMPARE(History(f.main), QStringList{"first"});
         QVERIFY(f.dlg->IsCopyPending());
@@ -45,7 +46,7 @@ private slots:
         QCOMPARE(f.fakes.quietWait->waits.first().ms, 40);
 
         // Notifications while pending are absorbed, and each starts the 200 ms again.
-        CopyElsewhere("second");
+        CopyElsewhere(f, "second");
         f.dlg->OnCopyMsg();
         QCOMPARE(History(f.main), QStringList{"first"});
         QTRY_VERIFY_WITH_TIMEOUT(!f.dlg->IsCopyPending(), 2000);
@@ -57,14 +58,14 @@ private slots:
         QVERIFY(!f.dlg->IsCopyPending());
 
         // Marked secret by a password manager: never kept.
-        CopyElsewhere("hunter2", true);
+        CopyElsewhere(f, "hunter2", true);
         f.dlg->OnCopyMsg();
         QCOMPARE(History(f.main).size(), 2);
         f.dlg->OnSystrayIconClicked(WM_MOUSEMOVE);
 
         // ClipboardActive off: pending set, nothing kept.
         f.main.m_bClipboardActive = 0;
-        CopyElsewhere("third");
+        CopyElsewhere(f, "third");
         f.dlg->OnCopyMsg();
         QVERIFY(f.dlg->IsCopyPending());
         QCOMPARE(History(f.main).size(), 2);

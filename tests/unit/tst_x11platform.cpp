@@ -1,5 +1,6 @@
 // The X11 backend against an X server of the test's own: Xvfb with openbox as window manager, and
 // xclip as the application that pastes. The machine's own display is never used.
+#include "platform/x11/X11ClipboardReader.h"
 #include "platform/x11/X11Foreground.h"
 #include "platform/x11/X11Keyboard.h"
 #include "platform/x11/X11QuietWait.h"
@@ -9,6 +10,7 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QProcess>
 #include <QTimer>
 #include <QWidget>
@@ -260,8 +262,14 @@ private slots:
     void QuietWaitServesTheClipboardOnly();
     void PasteWaitEndsWhenTextWasServed_data();
     void PasteWaitEndsWhenTextWasServed();
+    void ReaderReadsWhatTheOwnerOffers_data();
+    void ReaderReadsWhatTheOwnerOffers();
+    void ReaderDestroyedWhileWaitingEndsAtOnce();
 
 private:
+    xcb_window_t TakeClipboardSilently();
+    std::optional<ClipboardContent> ReadWith(X11ClipboardReader& reader, int timeoutMs);
+
     void SendMessage(xcb_window_t window, quint32 number);
     bool Activate(QWidget& window);
 
@@ -504,6 +512,139 @@ void TestX11Platform::PasteWaitEndsWhenTextWasServed()
         paste.kill();
         paste.waitForFinished(5000);
     }
+}
+
+xcb_window_t TestX11Platform::TakeClipboardSilently()
+{
+    // The test's own connection takes the clipboard and never reads its events, so no request is
+    // ever answered.
+    const xcb_window_t window = xcb_generate_id(m_connection);
+    xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, RootOf(m_connection), 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_set_selection_owner(m_connection, window, Atom(m_connection, "CLIPBOARD"), XCB_CURRENT_TIME);
+    Sync(m_connection);
+    return window;
+}
+
+std::optional<ClipboardContent> TestX11Platform::ReadWith(X11ClipboardReader& reader, int timeoutMs)
+{
+    std::optional<ClipboardContent> read;
+    reader.Read([&](const ClipboardContent& content) { read = content; });
+    // The event loop runs meanwhile: this process's own clipboard is served from it.
+    [[maybe_unused]] const bool done = QTest::qWaitFor([&] { return read.has_value(); }, timeoutMs);
+    return read;
+}
+
+void TestX11Platform::ReaderReadsWhatTheOwnerOffers_data()
+{
+    QTest::addColumn<QString>("owner");  // "qt" (this process), "xclip", "silent" (never answers), "none"
+    QTest::addColumn<QByteArray>("type"); // what the owner offers
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("hint"); // x-kde-passwordManagerHint beside the text, when not empty
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("secret");
+
+    const QString mixed = QStringLiteral("caf\u00e9 \u6f22\u5b57 \U0001F600 \u05e9\u05dc\u05d5\u05dd tab\tnew\nline");
+    // Ten megabytes: xclip sends it by INCR, one piece of about a megabyte at a time.
+    QString large;
+    for (int line = 0; large.size() < 10'000'000; ++line)
+        large += QStringLiteral("line %1 of a large copy \u00fc\n").arg(line, 7, 10, QLatin1Char('0'));
+
+    QTest::newRow("text of this process") << "qt" << QByteArray("text") << mixed << QByteArray() << mixed << false;
+    QTest::newRow("marked secret") << "qt" << QByteArray("text") << "hunter2" << QByteArray("secret") << QString() << true;
+    QTest::newRow("mark with another value") << "qt" << QByteArray("text") << "plain" << QByteArray("public") << "plain" << false;
+    QTest::newRow("10 MB by INCR") << "xclip" << QByteArray("UTF8_STRING") << large << QByteArray() << large << false;
+    QTest::newRow("Latin-1 only") << "xclip" << QByteArray("STRING") << "na\u00efve" << QByteArray() << "na\u00efve" << false;
+    QTest::newRow("an image") << "xclip" << QByteArray("image/png") << "\x89PNG" << QByteArray() << QString() << false;
+    QTest::newRow("owner never answers") << "silent" << QByteArray() << QString() << QByteArray() << QString() << false;
+    QTest::newRow("nothing copied") << "none" << QByteArray() << QString() << QByteArray() << QString() << false;
+}
+
+void TestX11Platform::ReaderReadsWhatTheOwnerOffers()
+{
+    QFETCH(QString, owner);
+    QFETCH(QByteArray, type);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, hint);
+    QFETCH(QString, expected);
+    QFETCH(bool, secret);
+
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    QProcess xclip;
+    xcb_window_t silent = 0;
+    if (owner == QLatin1String("qt")) {
+        auto* data = new QMimeData;
+        data->setText(text);
+        if (!hint.isEmpty())
+            data->setData(QStringLiteral("x-kde-passwordManagerHint"), hint);
+        clipboard->setMimeData(data);
+    } else if (owner == QLatin1String("xclip")) {
+        xclip.setProcessChannelMode(QProcess::MergedChannels);
+        xclip.start(QStringLiteral("xclip"), {QStringLiteral("-quiet"), QStringLiteral("-i"), QStringLiteral("-selection"),
+                                              QStringLiteral("clipboard"), QStringLiteral("-t"), QString::fromLatin1(type)});
+        QVERIFY(xclip.waitForStarted(5000));
+        xclip.write(type == "STRING" ? text.toLatin1() : text.toUtf8());
+        xclip.closeWriteChannel();
+        // xclip says so once it owns the clipboard.
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT((said += xclip.readAll()).contains("Waiting for selection request")
+                                     || xclip.state() != QProcess::Running,
+                                 10000);
+        QCOMPARE(xclip.state(), QProcess::Running);
+    } else if (owner == QLatin1String("silent")) {
+        silent = TakeClipboardSilently();
+    }
+    const xcb_atom_t clipboardAtom = Atom(m_connection, "CLIPBOARD");
+    auto* ownerReply = xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, clipboardAtom), nullptr);
+    QVERIFY(ownerReply);
+    QCOMPARE(ownerReply->owner != XCB_NONE, owner != QLatin1String("none"));
+    std::free(ownerReply);
+
+    X11ClipboardReader reader;
+    const std::optional<ClipboardContent> read = ReadWith(reader, 30000);
+    QVERIFY(read.has_value());
+    QCOMPARE(read->secret, secret);
+    QVERIFY(!read->tooLarge);
+    QCOMPARE(read->text.size(), expected.size());
+    QVERIFY(read->text == expected);
+
+    if (xclip.state() != QProcess::NotRunning) {
+        xclip.kill();
+        xclip.waitForFinished(5000);
+    }
+    if (silent) {
+        xcb_destroy_window(m_connection, silent);
+        Sync(m_connection);
+    }
+}
+
+void TestX11Platform::ReaderDestroyedWhileWaitingEndsAtOnce()
+{
+    const xcb_window_t silent = TakeClipboardSilently();
+    bool delivered = false;
+    QElapsedTimer elapsed;
+    {
+        X11ClipboardReader reader;
+        reader.Read([&](const ClipboardContent&) { delivered = true; });
+        reader.Read([&](const ClipboardContent&) { delivered = true; });
+        elapsed.start();
+    }
+    // It did not sit out the owner's silence, and nothing arrives afterwards.
+    QVERIFY2(elapsed.elapsed() < X11ClipboardReader::kStepTimeoutMs, qPrintable(QString::number(elapsed.elapsed())));
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    QVERIFY(!delivered);
+    xcb_destroy_window(m_connection, silent);
+    Sync(m_connection);
+
+    // Reads come back in order.
+    QGuiApplication::clipboard()->setText(QStringLiteral("in order"));
+    X11ClipboardReader reader;
+    QStringList order;
+    reader.Read([&](const ClipboardContent& content) { order << QStringLiteral("1 ") + content.text; });
+    reader.Read([&](const ClipboardContent& content) { order << QStringLiteral("2 ") + content.text; });
+    QTRY_COMPARE_WITH_TIMEOUT(order, (QStringList{"1 in order", "2 in order"}), 10000);
 }
 
 int main(int argc, char** argv)

@@ -10,11 +10,13 @@ FakeServices CreateFakeServices()
     auto foreground = std::make_unique<FakeForeground>();
     auto quietWait = std::make_unique<FakeQuietWait>();
     auto shell = std::make_unique<FakeShell>();
-    FakeServices fakes{{}, keyboard.get(), foreground.get(), quietWait.get(), shell.get()};
+    auto clipboard = std::make_unique<FakeClipboardReader>();
+    FakeServices fakes{{}, keyboard.get(), foreground.get(), quietWait.get(), shell.get(), clipboard.get()};
     fakes.services.keyboard = std::move(keyboard);
     fakes.services.foreground = std::move(foreground);
     fakes.services.quietWait = std::move(quietWait);
     fakes.services.shell = std::move(shell);
+    fakes.services.clipboard = std::move(clipboard);
     return fakes;
 }
 

@@ -2,6 +2,7 @@
 // The fake backend for tests: the services a controller takes, and typed pointers to the same
 // objects so that a test can arrange and inspect them.
 #include "platform/Platform.h"
+#include "platform/fake/FakeClipboardReader.h"
 #include "platform/fake/FakeForeground.h"
 #include "platform/fake/FakeKeyboard.h"
 #include "platform/fake/FakeQuietWait.h"
@@ -15,6 +16,7 @@ struct FakeServices {
     FakeForeground* foreground;
     FakeQuietWait* quietWait;
     FakeShell* shell;
+    FakeClipboardReader* clipboard;
 };
 
 FakeServices CreateFakeServices();

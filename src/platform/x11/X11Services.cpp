@@ -1,5 +1,6 @@
 #include "platform/x11/X11Services.h"
 
+#include "platform/x11/X11ClipboardReader.h"
 #include "platform/x11/X11Foreground.h"
 #include "platform/x11/X11Keyboard.h"
 #include "platform/x11/X11NativeMessages.h"
@@ -20,6 +21,7 @@ std::unique_ptr<Services> CreateX11Services()
     services->quietWait = std::make_unique<X11QuietWait>();
     services->shell = std::make_unique<X11Shell>();
     services->messages = std::make_unique<X11NativeMessages>();
+    services->clipboard = std::make_unique<X11ClipboardReader>();
     return services;
 }
 

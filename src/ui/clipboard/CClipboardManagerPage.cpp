@@ -15,6 +15,23 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace {
+
+// How an item reads in the list: one line, at most this many characters of it. A copy may hold
+// megabytes over thousands of lines; laying all of that out would freeze the page.
+constexpr int PreviewChars = 256;
+
+QString Preview(const QString& text)
+{
+    QString line = text.left(PreviewChars);
+    for (QChar& c : line)
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t'))
+            c = QLatin1Char(' ');
+    return text.size() > PreviewChars ? line + QChar(0x2026) : line;
+}
+
+} // namespace
+
 CClipboardManagerPage::CClipboardManagerPage(QWidget* parent)
     : CPropertyPage(QStringLiteral("Clipboard manager"), parent)
 {
@@ -58,7 +75,7 @@ void CClipboardManagerPage::Fill()
     // Every item is listed, a text that reads "FAIL" included, so the list is filled by count.
     const CClipboard* history = GetMain()->m_pClipboard;
     for (int i = 0; i < history->Count(); ++i)
-        m_list->AddRow({history->At(i).m_strText, QString::number(i)});
+        m_list->AddRow({Preview(history->At(i).m_strText), QString::number(i)});
     if (CPropertySheet* sheet = Sheet()) {
         sheet->raise();
         sheet->activateWindow();

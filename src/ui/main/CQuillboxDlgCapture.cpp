@@ -26,8 +26,6 @@ int CQuillboxDlg::OnCopyMsg()
     m_bCopyPending = 1;
     m_copyTimer.start(CopyAbsorbMs, this);
     main->Platform().quietWait->QuietWait(CopySettleMs);
-    if (GetClipboard().isEmpty())
-        return 0;
     if (main->m_bClipboardActive)
         main->CaptureClipboard();
     return 0;

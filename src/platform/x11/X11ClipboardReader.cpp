@@ -1,0 +1,275 @@
+#include "platform/x11/X11ClipboardReader.h"
+
+#include "platform/x11/XcbAtom.h"
+
+#include <QObject>
+
+#include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+namespace platform {
+
+namespace {
+
+// A property is read in pieces of this many 32-bit units (4 MB).
+constexpr quint32 kPieceWords = 1u << 20;
+
+quint32 EventType(const xcb_generic_event_t* event)
+{
+    return event->response_type & 0x7f;
+}
+
+// The next event of connection that wanted() accepts, waiting at most kStepTimeoutMs; null on a
+// timeout, a broken connection, or once stop is set (wakeFd then becomes readable).
+template <typename Wanted>
+xcb_generic_event_t* WaitFor(xcb_connection_t* connection, int wakeFd, const std::atomic<bool>& stop, Wanted wanted)
+{
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + milliseconds(X11ClipboardReader::kStepTimeoutMs);
+    for (;;) {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
+            if (wanted(event))
+                return event;
+            std::free(event);
+        }
+        if (stop || xcb_connection_has_error(connection))
+            return nullptr;
+        const auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
+        if (left <= 0)
+            return nullptr;
+        pollfd fds[2] = {{xcb_get_file_descriptor(connection), POLLIN, 0}, {wakeFd, POLLIN, 0}};
+        poll(fds, wakeFd >= 0 ? 2 : 1, int(left));
+    }
+}
+
+} // namespace
+
+X11ClipboardReader::X11ClipboardReader()
+    : m_context(std::make_unique<QObject>())
+{
+    if (pipe2(m_wake, O_CLOEXEC) != 0)
+        m_wake[0] = m_wake[1] = -1;
+    int screenNumber = 0;
+    m_connection = xcb_connect(nullptr, &screenNumber);
+    if (xcb_connection_has_error(m_connection)) {
+        xcb_disconnect(m_connection);
+        m_connection = nullptr;
+    } else {
+        auto screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
+        for (int i = 0; i < screenNumber && screens.rem > 1; ++i)
+            xcb_screen_next(&screens);
+        m_root = screens.data->root;
+        CreateWindow();
+        m_clipboard = InternAtom(m_connection, "CLIPBOARD");
+        m_targets = InternAtom(m_connection, "TARGETS");
+        m_incr = InternAtom(m_connection, "INCR");
+        m_hint = InternAtom(m_connection, "x-kde-passwordManagerHint");
+        m_property = InternAtom(m_connection, "_QUILLBOX_CLIPBOARD");
+        m_utf8 = InternAtom(m_connection, "UTF8_STRING");
+        m_mimeUtf8 = InternAtom(m_connection, "text/plain;charset=utf-8");
+        m_text = InternAtom(m_connection, "TEXT");
+        m_mimeText = InternAtom(m_connection, "text/plain");
+        xcb_flush(m_connection);
+    }
+    m_thread = std::thread([this] { Run(); });
+}
+
+X11ClipboardReader::~X11ClipboardReader()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stop = true;
+    }
+    m_wakeUp.notify_all();
+    if (m_wake[1] >= 0) {
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t written = write(m_wake[1], &byte, 1);
+    }
+    m_thread.join();
+    for (int fd : m_wake)
+        if (fd >= 0)
+            close(fd);
+    if (m_connection)
+        xcb_disconnect(m_connection);
+    // Results not delivered yet go with the context object.
+    m_context.reset();
+}
+
+void X11ClipboardReader::CreateWindow()
+{
+    // An input-only window of its own receives the text, and the property changes of INCR.
+    m_window = xcb_generate_id(m_connection);
+    const quint32 events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, m_root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                      XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
+}
+
+void X11ClipboardReader::Read(std::function<void(const ClipboardContent&)> done)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_requests.push_back(std::move(done));
+    }
+    m_wakeUp.notify_one();
+}
+
+void X11ClipboardReader::Run()
+{
+    for (;;) {
+        Done done;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_wakeUp.wait(lock, [this] { return m_stop || !m_requests.empty(); });
+            if (m_stop)
+                return;
+            done = std::move(m_requests.front());
+            m_requests.pop_front();
+        }
+        const ClipboardContent content = ReadClipboard();
+        if (m_stop)
+            return;
+        QMetaObject::invokeMethod(
+            m_context.get(), [done = std::move(done), content] { done(content); }, Qt::QueuedConnection);
+    }
+}
+
+ClipboardContent X11ClipboardReader::ReadClipboard()
+{
+    ClipboardContent content;
+    if (!m_connection)
+        return content;
+    // Answers left over from an earlier read that gave up are not this read's.
+    while (xcb_generic_event_t* stale = xcb_poll_for_event(m_connection))
+        std::free(stale);
+
+    m_ownerSilent = false;
+    QList<quint32> offered;
+    if (const std::optional<Data> targets = Convert(m_targets); targets && targets->type == XCB_ATOM_ATOM) {
+        const auto* atoms = reinterpret_cast<const quint32*>(targets->bytes.constData());
+        offered = QList<quint32>(atoms, atoms + targets->bytes.size() / 4);
+    }
+    // An owner that does not answer at all would not answer the text either.
+    if (m_ownerSilent)
+        return content;
+    if (offered.contains(m_hint)) {
+        const std::optional<Data> hint = Convert(m_hint);
+        if (hint && hint->bytes.trimmed() == "secret") {
+            content.secret = true;
+            return content;
+        }
+    }
+    // The best text format offered; an owner that does not list its formats is asked for UTF-8 and
+    // Latin-1 text.
+    QList<quint32> wanted{m_utf8, m_mimeUtf8, XCB_ATOM_STRING, m_text, m_mimeText};
+    if (offered.isEmpty())
+        wanted = {m_utf8, XCB_ATOM_STRING};
+    for (const quint32 target : wanted) {
+        if (!offered.isEmpty() && !offered.contains(target))
+            continue;
+        std::optional<Data> data = Convert(target, &content.tooLarge);
+        if (content.tooLarge)
+            return content;
+        if (!data)
+            continue;
+        // Some owners end the text with a NUL, as C strings end.
+        while (data->bytes.endsWith('\0'))
+            data->bytes.chop(1);
+        content.text = data->type == XCB_ATOM_STRING ? QString::fromLatin1(data->bytes) : QString::fromUtf8(data->bytes);
+        break;
+    }
+    return content;
+}
+
+std::optional<X11ClipboardReader::Data> X11ClipboardReader::Convert(quint32 target, bool* tooLarge)
+{
+    xcb_delete_property(m_connection, m_window, m_property);
+    xcb_convert_selection(m_connection, m_window, m_clipboard, target, m_property, XCB_CURRENT_TIME);
+    xcb_flush(m_connection);
+    xcb_generic_event_t* event = WaitFor(m_connection, m_wake[0], m_stop, [&](const xcb_generic_event_t* e) {
+        if (EventType(e) != XCB_SELECTION_NOTIFY)
+            return false;
+        const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(e);
+        return notify->requestor == m_window && notify->selection == m_clipboard && notify->target == target;
+    });
+    if (!event) {
+        m_ownerSilent = true;
+        return std::nullopt;
+    }
+    const bool refused = reinterpret_cast<xcb_selection_notify_event_t*>(event)->property == XCB_NONE;
+    std::free(event);
+    if (refused)
+        return std::nullopt;
+    std::optional<Data> data = ReadProperty();
+    if (data && data->type == m_incr) {
+        bool large = false;
+        data = ReadIncrementally(target, &large);
+        if (tooLarge)
+            *tooLarge = large;
+        if (!data) {
+            // The owner may go on sending pieces of the text given up; a new window takes the next
+            // read, and the pieces go nowhere.
+            xcb_destroy_window(m_connection, m_window);
+            CreateWindow();
+        }
+    }
+    return data;
+}
+
+std::optional<X11ClipboardReader::Data> X11ClipboardReader::ReadProperty()
+{
+    Data data;
+    for (quint32 offset = 0;; offset += kPieceWords) {
+        const auto cookie = xcb_get_property(m_connection, 0, m_window, m_property, XCB_GET_PROPERTY_TYPE_ANY,
+                                             offset, kPieceWords);
+        xcb_get_property_reply_t* reply = xcb_get_property_reply(m_connection, cookie, nullptr);
+        if (!reply || reply->type == XCB_NONE) {
+            std::free(reply);
+            return std::nullopt;
+        }
+        data.type = reply->type;
+        data.bytes.append(static_cast<const char*>(xcb_get_property_value(reply)),
+                          xcb_get_property_value_length(reply));
+        const bool more = reply->bytes_after > 0;
+        std::free(reply);
+        if (!more)
+            break;
+    }
+    // Deleting the property tells an owner sending by INCR to send the next piece.
+    xcb_delete_property(m_connection, m_window, m_property);
+    xcb_flush(m_connection);
+    return data;
+}
+
+std::optional<X11ClipboardReader::Data> X11ClipboardReader::ReadIncrementally(quint32 type, bool* tooLarge)
+{
+    Data all{type, {}};
+    for (;;) {
+        xcb_generic_event_t* event = WaitFor(m_connection, m_wake[0], m_stop, [&](const xcb_generic_event_t* e) {
+            if (EventType(e) != XCB_PROPERTY_NOTIFY)
+                return false;
+            const auto* change = reinterpret_cast<const xcb_property_notify_event_t*>(e);
+            return change->window == m_window && change->atom == m_property && change->state == XCB_PROPERTY_NEW_VALUE;
+        });
+        if (!event)
+            return std::nullopt;
+        std::free(event);
+        std::optional<Data> piece = ReadProperty();
+        if (!piece)
+            return std::nullopt;
+        // An empty piece ends the text.
+        if (piece->bytes.isEmpty())
+            return all;
+        all.type = piece->type;
+        all.bytes += piece->bytes;
+        if (all.bytes.size() > kMaxBytes) {
+            *tooLarge = true;
+            return std::nullopt;
+        }
+    }
+}
+
+} // namespace platform
