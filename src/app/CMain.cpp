@@ -20,11 +20,20 @@
 #include <QCoreApplication>
 #include <QThread>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace {
 // The one controller, for GetMain() and for the signal handlers.
 CMain* s_pCurrent = nullptr;
+
+// Qt calls exit() when it finds its X connection broken (the X server ended or the session closed);
+// the program must not then be torn down by static destructors with its windows and threads alive.
+void EndAtExit()
+{
+    if (CMain* main = GetMain())
+        main->EndWithoutDisplay();
+}
 } // namespace
 
 CMain* GetMain()
@@ -73,7 +82,14 @@ int CMain::Start()
     m_pSplashDlg->SetCloseSplashHandler([this] { m_pTrayDlg->OnCloseSplashWnd(); });
     InstallSystemHook();
     CreateStores();
+    static const bool endsInOrder = [] {
+        platform::InstallDisplayLossHandler();
+        return std::atexit(EndAtExit) == 0;
+    }();
+    Q_UNUSED(endsInOrder);
+    m_bRunning = true;
     RunMessageLoop();
+    m_bRunning = false;
     DestroySystemHook();
     m_pTrayDlg->DestroySystrayIcon();
     m_pTrayDlg->DestroyWindow();
@@ -81,6 +97,18 @@ int CMain::Start()
     delete m_pTrayDlg;
     m_pTrayDlg = nullptr;
     return 1;
+}
+
+void CMain::EndWithoutDisplay()
+{
+    if (!m_bRunning)
+        return;
+    m_bRunning = false;
+    std::fprintf(stderr, "Quillbox: the X display went away; Quillbox ends.\n");
+    DestroySystemHook();
+    SavePreferences();
+    std::fflush(nullptr);
+    std::_Exit(0);
 }
 
 int CMain::Quit()

@@ -42,6 +42,10 @@ public:
     void RunMessageLoop();
     void HideSplash();
     void SetClipboardAutoSave(bool on);
+    // The end when the display went away while the main loop ran (Qt then ends the process from
+    // inside its event processing): the keyboard helper is stopped, the preferences are written
+    // and the process ends with exit code 0. Nothing of the data file is open at that moment.
+    void EndWithoutDisplay();
 
     // The clipboard history.
     int CaptureClipboard();
@@ -104,6 +108,8 @@ public:
 
 private:
     std::unique_ptr<platform::Services> m_pPlatform;
+    bool m_bRunning = false; // the main loop runs
+
 };
 
 // The one controller of the program (null before it exists and after it is gone).

@@ -445,6 +445,12 @@ class Session:
         """Whether the display server still runs."""
         return bool(self._procs) and self._procs[0].popen.poll() is None
 
+    def kill_display(self, timeout: float = 10.0) -> None:
+        """Ends the X server at once (SIGKILL), as a crashed or closed desktop session would."""
+        server = self._procs[0].popen
+        os.kill(server.pid, signal.SIGKILL)
+        server.wait(timeout)
+
     # -- windows -----------------------------------------------------------------------------
 
     def search(self, *args: str) -> list:

@@ -2,6 +2,7 @@
 
 import os
 import signal
+import sqlite3
 import stat
 import sys
 import time
@@ -83,6 +84,25 @@ class TrayTest(unittest.TestCase):
             qb.send_signal(signal.SIGTERM)
             self.assertEqual(qb.wait_exit(10), 0)
             self.assertEqual(s.read_settings()["Prefrences"].get("MaxClipboardItems"), "7")
+
+    def test_display_gone_ends_in_order(self):
+        # The X server ends while the About box runs its own loop: the preferences are written,
+        # the keyboard helper lets its block go, the data file is whole, exit code 0.
+        with Session(self) as s:
+            qb = s.start_quillbox(settings={"Prefrences": {"MaxClipboardItems": 7}})
+            qb.menu("h", "a")
+            qb.find_window(r"^About Quillbox")
+            self.assertTrue(os.path.exists("/dev/shm/fm_data"))
+            os.remove(s.settings_path())
+            s.kill_display()
+            self.assertEqual(qb.wait_exit(10), 0, qb.log())
+            self.assertIn("the X display went away", qb.log())
+            self.assertNotRegex(qb.log(), r"terminate|Aborted|Segmentation|AddressSanitizer|runtime error")
+            self.assertEqual(s.read_settings()["Prefrences"].get("MaxClipboardItems"), "7")
+            self.assertFalse(os.path.exists("/dev/shm/fm_data"))
+            with sqlite3.connect(os.path.join(s.cwd, "qbdat.dbf")) as db:
+                self.assertEqual(db.execute("pragma integrity_check").fetchone()[0], "ok")
+            db.close()
 
     def test_sigterm_while_about_box_is_open(self):
         with Session(self) as s:

@@ -9,6 +9,7 @@
 
 #include <QGuiApplication>
 
+#include <X11/Xlib.h>
 #include <xcb/xcb.h>
 
 namespace platform {
@@ -23,6 +24,12 @@ std::unique_ptr<Services> CreateX11Services()
     services->messages = std::make_unique<X11NativeMessages>();
     services->clipboard = std::make_unique<X11ClipboardReader>();
     return services;
+}
+
+void InstallDisplayLossHandler()
+{
+    // Returning from the handler leaves the rest to each connection's exit handler.
+    XSetIOErrorHandler([](Display*) { return 0; });
 }
 
 bool IsX11Session(QString* why)
