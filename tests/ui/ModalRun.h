@@ -2,10 +2,12 @@
 // Runs a modal dialog's exec() in a test, doing something while it is open, with a bound: a dialog
 // still open after boundMs is ended with kTimedOut, so a broken dialog fails the test instead of
 // hanging it.
+#include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 namespace test {
 
@@ -46,6 +48,30 @@ int RunModalUntilQuit(QDialog& dialog, Flag& quitFlag, qint64* msAfterQuit)
     const int ended = RunModal(dialog, [&] { setQuit.start(1300); });
     *msAfterQuit = sinceQuit.isValid() ? sinceQuit.elapsed() : -1;
     return ended;
+}
+
+// Acts on the next modal window of type Dialog once it is open (polled, bounded). Whatever is
+// still open afterwards, or when no such window came, is closed, so that a dialog that does not
+// behave fails the test instead of hanging it.
+template <class Dialog>
+inline void WhenOpen(std::function<void(Dialog*)> act, int boundMs = 5000)
+{
+    auto* poll = new QTimer;
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* dialog = qobject_cast<Dialog*>(modal);
+        if (dialog == nullptr && clock->elapsed() < boundMs)
+            return;
+        poll->deleteLater();
+        poll->stop();
+        if (dialog != nullptr)
+            act(dialog);
+        if (auto* open = qobject_cast<QDialog*>(QApplication::activeModalWidget()); open && open == modal)
+            open->done(kTimedOut);
+    });
+    poll->start(10);
 }
 
 } // namespace test

@@ -23,34 +23,10 @@ using Op = platform::FakeShell::Operation;
 
 namespace {
 
-// Acts on the next modal window of type Dialog once it is open (polled, bounded). Whatever is
-// still open afterwards, or when no such window came, is closed, so that a dialog that does not
-// behave fails the test instead of hanging it.
-template <class Dialog>
-void WhenOpen(std::function<void(Dialog*)> act, int boundMs = 5000)
-{
-    auto* poll = new QTimer;
-    auto clock = std::make_shared<QElapsedTimer>();
-    clock->start();
-    QObject::connect(poll, &QTimer::timeout, [=] {
-        QWidget* modal = QApplication::activeModalWidget();
-        auto* dialog = qobject_cast<Dialog*>(modal);
-        if (dialog == nullptr && clock->elapsed() < boundMs)
-            return;
-        poll->deleteLater();
-        poll->stop();
-        if (dialog != nullptr)
-            act(dialog);
-        if (auto* open = qobject_cast<QDialog*>(QApplication::activeModalWidget()); open && open == modal)
-            open->done(test::kTimedOut);
-    });
-    poll->start(10);
-}
-
 // The next Application properties dialog gets these values and is ended with OK or Cancel.
 void AnswerAppDialog(const QString& path, const QString& cmdLine, const QString& name, bool ok = true)
 {
-    WhenOpen<CAppPropertiesDlg>([=](CAppPropertiesDlg* dialog) {
+    test::WhenOpen<CAppPropertiesDlg>([=](CAppPropertiesDlg* dialog) {
         dialog->m_editPath->setText(path);
         dialog->m_editCmdLine->setText(cmdLine);
         dialog->m_editName->setText(name);
@@ -179,7 +155,7 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
         CAppPropertiesDlg dialog;
-        WhenOpen<QFileDialog>([&](QFileDialog* chooser) {
+        test::WhenOpen<QFileDialog>([&](QFileDialog* chooser) {
             // Typed into the file name edit: selectFile() leaves that edit alone once it has the
             // focus, which the window gets at a moment of its own.
             auto* name = chooser->findChild<QLineEdit*>("fileNameEdit");
@@ -396,7 +372,7 @@ private slots:
     {
         ServiceFixture f;
         QStringList seen;
-        WhenOpen<CEnvironmentPropSheet>([&](CEnvironmentPropSheet* sheet) {
+        test::WhenOpen<CEnvironmentPropSheet>([&](CEnvironmentPropSheet* sheet) {
             seen << sheet->windowTitle() << sheet->TabControl()->tabText(0) << sheet->TabControl()->tabText(1)
                  << QString::number(sheet->GetActiveIndex());
             sheet->CloseButton()->click();

@@ -4,6 +4,7 @@
 #include "platform/Messages.h"
 #include "ui/framework/CIconButton.h"
 #include "ui/framework/RunHandler.h"
+#include "ui/framework/TextLimit.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -26,17 +27,7 @@ CNewClipboardPage::CNewClipboardPage(QWidget* parent)
     grid->setRowStretch(1, 1);
 
     // The edit takes no more than 256 characters, typed or pasted.
-    connect(m_editText, &QPlainTextEdit::textChanged, this, [this] {
-        const QString text = m_editText->toPlainText();
-        if (text.size() <= MaxText)
-            return;
-        QTextCursor cursor = m_editText->textCursor();
-        const int position = std::min<int>(cursor.position(), MaxText);
-        m_editText->setPlainText(text.left(MaxText));
-        cursor = m_editText->textCursor();
-        cursor.setPosition(position);
-        m_editText->setTextCursor(cursor);
-    });
+    ui::LimitChars(m_editText, MaxText);
     connect(m_btnAdd, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnAdd(); }); });
 }
 

@@ -3,6 +3,7 @@
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "ui/framework/CIconButton.h"
+#include "ui/framework/TextLimit.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -16,13 +17,13 @@ CAppPropertiesDlg::CAppPropertiesDlg(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Application properties"));
     m_editPath = new QLineEdit(this);
-    m_editPath->setMaxLength(MaxPath);
+    ui::LimitChars(m_editPath, MaxPath);
     m_editPath->setMinimumWidth(320);
     m_btnBrowse = new CIconButton(151, QStringLiteral("Browse"), this);
     m_btnBrowse->setAutoDefault(false);
     m_editCmdLine = new QLineEdit(this);
     m_editName = new QLineEdit(this);
-    m_editName->setMaxLength(MaxName);
+    ui::LimitChars(m_editName, MaxName);
     m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
 
     auto* grid = new QGridLayout(this);

@@ -8,6 +8,7 @@
 #include "ui/framework/CIconButton.h"
 #include "ui/framework/CReportList.h"
 #include "ui/framework/RunHandler.h"
+#include "ui/framework/TextLimit.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -22,7 +23,7 @@ CNewEnvPage::CNewEnvPage(QWidget* parent)
     : CPropertyPage(QStringLiteral("New environment"), parent)
 {
     m_editName = new QLineEdit(this);
-    m_editName->setMaxLength(MaxName);
+    ui::LimitChars(m_editName, MaxName);
     m_editDesc = new QPlainTextEdit(this);
     m_editDesc->setTabChangesFocus(true);
     m_editDesc->setFixedHeight(m_editDesc->fontMetrics().lineSpacing() * 3 + 12);
@@ -58,18 +59,7 @@ CNewEnvPage::CNewEnvPage(QWidget* parent)
     grid->setColumnStretch(1, 1);
 
     // The description edit takes no more than MaxDesc characters, typed or pasted.
-    connect(m_editDesc, &QPlainTextEdit::textChanged, this, [this] {
-        const QString text = m_editDesc->toPlainText();
-        if (data::CharCount(text) <= MaxDesc)
-            return;
-        QTextCursor cursor = m_editDesc->textCursor();
-        const QString kept = data::LeftChars(text, MaxDesc);
-        const int position = std::min<int>(cursor.position(), int(kept.size()));
-        m_editDesc->setPlainText(kept);
-        cursor = m_editDesc->textCursor();
-        cursor.setPosition(position);
-        m_editDesc->setTextCursor(cursor);
-    });
+    ui::LimitChars(m_editDesc, MaxDesc);
     connect(m_btnNew, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnNew(); }); });
     connect(m_btnRemove, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnRemove(); }); });
     connect(m_btnAddEnvironment, &CIconButton::clicked, this,

@@ -98,7 +98,8 @@ public:
 
     // Properties: the values shown, exchanged with the controls.
     void OnShowWindow(bool show);
-    void UpdateData(bool saveAndValidate);
+    // Moves the values between the controls and the members; false when a number edit was empty.
+    bool UpdateData(bool saveAndValidate);
 
 protected:
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;

@@ -192,14 +192,24 @@ void CQuillboxDlg::BuildProperties()
     connect(c.upgrade, &QCheckBox::clicked, this, [this] { OnUpgrade(); });
 }
 
-void CQuillboxDlg::UpdateData(bool saveAndValidate)
+bool CQuillboxDlg::UpdateData(bool saveAndValidate)
 {
     Controls& c = m_controls;
+    // A number edit takes digits only, so the one text that is no number is an empty edit: the
+    // transfer stops there with a message, and the members after it keep their earlier values.
+    const auto isNumber = [](QSpinBox* edit) {
+        if (!edit->cleanText().trimmed().isEmpty())
+            return true;
+        platform::ShowMessage(QStringLiteral("Please enter an integer."), platform::MsgStyle::Exclamation);
+        return false;
+    };
     if (saveAndValidate) {
         m_bClipboardActive = c.clipboardActive->isChecked();
         m_bCaseSensitive = c.caseSensitive->isChecked();
         m_nClipboardKeys = c.keys->checkedId() < 0 ? 0 : c.keys->checkedId();
         m_nEditor = c.editor->checkedId() < 0 ? 0 : c.editor->checkedId();
+        if (!isNumber(c.maxItems))
+            return false;
         c.maxItems->interpretText();
         m_nMaxClipboardItems = c.maxItems->value();
         m_bAutoPaste = c.autoPaste->isChecked();
@@ -207,9 +217,11 @@ void CQuillboxDlg::UpdateData(bool saveAndValidate)
         m_bAutoSave = c.autoSave->isChecked();
         m_bLoadOnStartup = c.loadOnStartup->isChecked();
         m_bUpgrade = c.upgrade->isChecked();
+        if (!isNumber(c.uses))
+            return false;
         c.uses->interpretText();
         m_nUses = c.uses->value();
-        return;
+        return true;
     }
     c.clipboardActive->setChecked(m_bClipboardActive);
     c.caseSensitive->setChecked(m_bCaseSensitive);
@@ -222,6 +234,7 @@ void CQuillboxDlg::UpdateData(bool saveAndValidate)
     c.loadOnStartup->setChecked(m_bLoadOnStartup);
     c.upgrade->setChecked(m_bUpgrade);
     c.uses->setValue(m_nUses);
+    return true;
 }
 
 void CQuillboxDlg::TakeValuesFromMain(const CMain& main)

@@ -5,6 +5,7 @@
 #include "data/ShortcutName.h"
 #include "platform/Messages.h"
 #include "ui/framework/CIconButton.h"
+#include "ui/framework/TextLimit.h"
 #include "ui/framework/RunHandler.h"
 
 #include <QGridLayout>
@@ -17,7 +18,7 @@ CNewShortcutPage::CNewShortcutPage(QWidget* parent)
     : CPropertyPage(QStringLiteral("New shortcut"), parent)
 {
     m_editShortcut = new QLineEdit(this);
-    m_editShortcut->setMaxLength(MaxShortcut);
+    ui::LimitChars(m_editShortcut, MaxShortcut);
     m_editDesc = new QLineEdit(this);
     m_editText = new QPlainTextEdit(this);
     m_editText->setTabChangesFocus(true);
