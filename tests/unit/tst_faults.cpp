@@ -11,6 +11,7 @@
 #include "data/ShortcutName.h"
 #include "data/SourceLibrary.h"
 #include "data/Text.h"
+#include "hook/HookConfig.h"
 #include "ui/MessageRecorder.h"
 #include "ui/ModalRun.h"
 #include "ui/ServiceFixture.h"
@@ -769,6 +770,37 @@ private slots:
                 ++row.exact;
             else
                 ++row.failed;
+        }
+        QCOMPARE(row.failed, 0);
+    }
+
+    // Chords in the settings group "Hook" that make no sense: each gives way to its default, and
+    // the user is told once, naming the key, the value and the settings file; the defaults of the
+    // other chords stand.
+    void HandEditedChords()
+    {
+        Row& row = Tally("chords edited by hand");
+        const QStringList values = {"Ctrl+NoSuchKey", "", "Ctrl+Alt", "Ctrl+Ctrl", "+++", "Ctrl+,",
+                                    QString::fromUtf8("Ctrl+日"), "'; drop table Env; --", "%s%n", QString(300, 'A')};
+        for (const QString& value : values) {
+            ++row.tried;
+            Workspace workspace;
+            {
+                QSettings file(workspace.SettingsFile(), QSettings::IniFormat);
+                file.setValue("Hook/Expand", value);
+            }
+            std::unique_ptr<QSettings> settings(OpenSettings());
+            const hook::HookConfig config = hook::HookConfig::Load(*settings, 0);
+            const QStringList told = config.FallbackMessages();
+            const bool defaults = config.Chord(QBHOOK_CHORD_EXPAND) == "Ctrl+Alt+Space"
+                                  && config.Chord(QBHOOK_CHORD_CLIPBOARD_CTRL_SHIFT) == "Ctrl+Shift+Insert";
+            if (defaults && told.size() == 1 && told.first().contains("Expand") && told.first().contains(config.SettingsFile()))
+                ++row.refused;
+            else {
+                ++row.failed;
+                qWarning("chord \"%s\": grabbed %s, told %s", qPrintable(value.left(40)),
+                         qPrintable(config.Chord(QBHOOK_CHORD_EXPAND)), qPrintable(told.join(" / ")));
+            }
         }
         QCOMPARE(row.failed, 0);
     }
