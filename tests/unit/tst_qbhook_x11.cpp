@@ -6,6 +6,7 @@
 #include "hook/HookMessage.h"
 #include "hook/SharedBlock.h"
 #include "hook/qbhook/Chord.h"
+#include "X11TestServer.h"
 
 #include <QtTest>
 
@@ -14,13 +15,8 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
-#include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
-#include <unistd.h>
+
 
 #include <deque>
 #include <functional>
@@ -33,53 +29,6 @@ int g_xErrors = 0;
 int CountXError(Display*, XErrorEvent*)
 {
     return ++g_xErrors, 0;
-}
-
-// Starts Xvfb on display number; true once it accepts connections (it writes the number to
-// -displayfd then; a server that lost the race for the number ends and closes the pipe).
-bool StartXvfb(const QByteArray& number, pid_t* pid)
-{
-    int ready[2];
-    if (pipe(ready) != 0)
-        return false;
-    const pid_t parent = getpid();
-    *pid = fork();
-    if (*pid == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGKILL); // the kernel ends it if the test dies first
-        if (getppid() != parent)
-            _exit(1);
-        const int null = open("/dev/null", O_RDWR);
-        dup2(null, 1);
-        dup2(null, 2);
-        // WORKAROUND: Xvfb resets when its last client leaves (the probe below), and a connection
-        // made during the reset can be dropped; -noreset keeps it serving.
-        execlp("Xvfb", "Xvfb", (":" + number).constData(), "-screen", "0", "1280x800x24", "-nolisten", "tcp",
-               "-noreset", "-displayfd", QByteArray::number(ready[1]).constData(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(ready[1]);
-    pollfd fd{ready[0], POLLIN, 0};
-    char digits[16];
-    const bool up = poll(&fd, 1, 10000) > 0 && read(ready[0], digits, sizeof digits) > 0;
-    close(ready[0]);
-    Display* probe = up ? XOpenDisplay(":" + number) : nullptr;
-    if (probe)
-        XCloseDisplay(probe);
-    return probe != nullptr;
-}
-
-void StopProcess(pid_t pid)
-{
-    if (pid <= 0)
-        return;
-    kill(pid, SIGTERM);
-    const int fd = int(syscall(SYS_pidfd_open, pid, 0));
-    pollfd ended{fd, POLLIN, 0};
-    if (fd < 0 || poll(&ended, 1, 3000) <= 0)
-        kill(pid, SIGKILL);
-    if (fd >= 0)
-        close(fd);
-    waitpid(pid, nullptr, 0);
 }
 
 QString Text(const HookMessage& message)
@@ -115,7 +64,7 @@ private:
     QStringList Messages(int count);
     bool OtherSaw(int type, KeySym sym, bool sent, Window window) const;
 
-    pid_t m_server = 0;
+    x11test::X11TestServer m_server;
     Display* m_target = nullptr; // Quillbox's connection
     Display* m_other = nullptr;  // another application's
     Window m_window = 0, m_ownWindow = 0, m_editor = 0;
@@ -133,18 +82,8 @@ private:
 void TestQbHookX11::initTestCase()
 {
     XSetErrorHandler(&CountXError);
-    QByteArray display;
-    for (int n = 100; n <= 199 && display.isEmpty(); ++n) {
-        const QByteArray number = QByteArray::number(n);
-        if (access("/tmp/.X11-unix/X" + number, F_OK) == 0 || access("/tmp/.X" + number + "-lock", F_OK) == 0)
-            continue;
-        if (StartXvfb(number, &m_server))
-            display = ":" + number;
-        else
-            StopProcess(std::exchange(m_server, 0));
-    }
-    QVERIFY2(!display.isEmpty(), "Xvfb did not start on any display from :100 to :199");
-    qputenv("DISPLAY", display);
+    QString why;
+    QVERIFY2(m_server.Start(false, &why), qPrintable(why));
     m_target = XOpenDisplay(nullptr);
     m_other = XOpenDisplay(nullptr);
     QVERIFY(m_target && m_other);
@@ -171,7 +110,6 @@ void TestQbHookX11::cleanupTestCase()
     for (Display* display : {m_target, m_other})
         if (display)
             XCloseDisplay(display);
-    StopProcess(m_server);
 }
 
 void TestQbHookX11::cleanup()
