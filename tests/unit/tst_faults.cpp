@@ -174,6 +174,157 @@ struct Fixture {
     QStringList before;
 };
 
+// The New pages of the four sheets, each of their text fields driven as a user drives it: the
+// value goes into the field, the other fields get plain values of their own, and the page's button
+// is pressed.
+class Pages {
+public:
+    struct Entry {
+        QString held;     // what the field held when the button was pressed
+        QString after;    // what it held afterwards (for an application: its row in the list)
+        QString expected; // what must be stored, when that is not what was held
+    };
+    struct Field {
+        QString name;
+        QString table, column; // where the value lands; no table: the clipboard history
+        int width;             // the field's own limit, or its column's
+        int cutTo;             // > 0: stored cut to this many characters, by design
+        std::function<Entry(const QString&)> run;
+    };
+
+    explicit Pages(CMain& main)
+        : m_main(main)
+    {
+        const auto field = [this](QString name, QString table, QString column, int width, int cutTo,
+                                  std::function<Entry(const QString&)> run) {
+            fields.append(Field{std::move(name), std::move(table), std::move(column), width, cutTo, std::move(run)});
+        };
+        CNewShortcutPage* sp = &shortcuts.m_newPage;
+        CNewSourcePage* lp = &sources.m_newPage;
+        field("New shortcut: Shortcut", "Shortcuts", "s_shortcut", 12, 0, [=, this](const QString& v) { return Shortcut(sp->m_editShortcut, v); });
+        field("New shortcut: Description", "Shortcuts", "s_desc", 64, 0, [=, this](const QString& v) { return Shortcut(sp->m_editDesc, v); });
+        field("New shortcut: Text", "Shortcuts", "s_text", 255, 0, [this](const QString& v) { return Shortcut(nullptr, v); });
+        field("New clipboard text: Text", "", "", 256, 0, [this](const QString& v) { return ClipboardText(v); });
+        field("New source file: Language", "SourceLib", "l_lang", 20, 0, [this](const QString& v) { return Source(nullptr, v); });
+        field("New source file: Category", "SourceLib", "l_field", 30, 0, [=, this](const QString& v) { return Source(lp->m_editCategory, v); });
+        field("New source file: Description", "SourceLib", "l_desc", 120, 0, [=, this](const QString& v) { return Source(lp->m_editDesc, v); });
+        field("New source file: File path", "SourceLib", "l_path", 120, 0, [=, this](const QString& v) { return Source(lp->m_editPath, v); });
+        field("New environment: Environment name", "Env", "e_name", 20, 0, [this](const QString& v) { return Environment(-1, v); });
+        field("New environment: Description", "Env", "e_desc", 60, 0, [this](const QString& v) { return Environment(-2, v); });
+        field("Application properties: Path", "EnvApps", "a_path", 200, 100, [this](const QString& v) { return Environment(0, v); });
+        field("Application properties: Command line", "EnvApps", "a_cmdline", 60, 60, [this](const QString& v) { return Environment(1, v); });
+        field("Application properties: Application name", "EnvApps", "a_name", 20, 0, [this](const QString& v) { return Environment(2, v); });
+    }
+
+    CShortcutsPropSheet shortcuts{QString(), nullptr, 0};
+    CClipboardPropSheet clipboard{QString(), nullptr, 0};
+    CSourceLibPropSheet sources{QString(), nullptr, 0};
+    CEnvironmentPropSheet environments{QString(), nullptr, 0};
+    QList<Field> fields;
+
+private:
+    // edit: the shortcut's name or description; null: its text.
+    Entry Shortcut(QLineEdit* edit, const QString& v)
+    {
+        CNewShortcutPage& sp = shortcuts.m_newPage;
+        sp.m_editShortcut->setText(QString("k%1").arg(++m_n));
+        sp.m_editDesc->setText("d");
+        sp.m_editText->setPlainText(QString("text %1").arg(m_n));
+        if (edit)
+            edit->setText(v);
+        else
+            sp.m_editText->setPlainText(v);
+        const QString held = edit ? edit->text() : sp.m_editText->toPlainText();
+        // Without a shortcut the page names it after the text.
+        const auto exists = [this](const QString& name) { return m_main.FindShortcut(name) != nullptr; };
+        const QString named = held.isEmpty() && edit == sp.m_editShortcut
+                                  ? MakeShortcutName(sp.m_editText->toPlainText(), exists).value_or(QString())
+                                  : QString();
+        sp.m_btnAdd->click();
+        return Entry{held, edit ? edit->text() : sp.m_editText->toPlainText(), named};
+    }
+
+    Entry ClipboardText(const QString& v)
+    {
+        CNewClipboardPage& cp = clipboard.m_newPage;
+        cp.m_editText->setPlainText(v);
+        const QString held = cp.m_editText->toPlainText();
+        cp.m_btnAdd->click();
+        return Entry{held, cp.m_editText->toPlainText(), {}};
+    }
+
+    // field: the category, description or path; null: the language.
+    Entry Source(QLineEdit* field, const QString& v)
+    {
+        CNewSourcePage& lp = sources.m_newPage;
+        lp.m_comboLang->setEditText("C");
+        lp.m_editCategory->setText("cat");
+        lp.m_editDesc->setText("");
+        lp.m_editPath->setText(QString("/src/f%1.c").arg(++m_n));
+        if (field)
+            field->setText(v);
+        else
+            lp.m_comboLang->setEditText(v);
+        const auto text = [&] { return field ? field->text() : lp.m_comboLang->currentText(); };
+        const QString held = text();
+        lp.m_btnAdd->click();
+        return Entry{held, text(), {}};
+    }
+
+    // An environment of one application; which: -1 the environment's name, -2 its description,
+    // 0..2 the application's path, command line, name.
+    Entry Environment(int which, const QString& v)
+    {
+        CNewEnvPage& ep = environments.m_newPage;
+        QStringList app{"/usr/bin/app", "-n", "a"};
+        if (which >= 0)
+            app[which] = v;
+        Entry entry;
+        bool appAdded = false;
+        test::WhenOpen<CAppPropertiesDlg>([&](CAppPropertiesDlg* dialog) {
+            QLineEdit* edits[] = {dialog->m_editPath, dialog->m_editCmdLine, dialog->m_editName};
+            for (int i = 0; i < 3; ++i)
+                edits[i]->setText(app[i]);
+            if (which >= 0)
+                entry.held = edits[which]->text();
+            dialog->m_buttons->button(QDialogButtonBox::Ok)->click();
+            appAdded = !dialog->isVisible();
+            if (which >= 0 && !appAdded)
+                entry.after = edits[which]->text();
+        });
+        ep.m_btnNew->click();
+        if (!appAdded)
+            return entry;
+        ep.m_editName->setText(which == -1 ? v : QString("env%1").arg(++m_n));
+        ep.m_editDesc->setPlainText(which == -2 ? v : QString());
+        const auto text = [&] { return which == -1 ? ep.m_editName->text() : ep.m_editDesc->toPlainText(); };
+        if (which < 0)
+            entry.held = text();
+        ep.m_btnAddEnvironment->click();
+        // The list's columns: file name, name, command line, path.
+        const int column = 3 - which;
+        if (which < 0)
+            entry.after = text();
+        else if (ep.m_list->RowCount() > 0)
+            entry.after = ep.m_list->Text(0, column);
+        // A refused environment leaves its application listed; the next case starts afresh.
+        while (ep.m_list->RowCount() > 0) {
+            ep.m_list->SelectRow(0);
+            ep.m_btnRemove->click();
+        }
+        return entry;
+    }
+
+    CMain& m_main;
+    int m_n = 0; // makes the other fields of each case unique
+};
+
+// One field of each page that writes the data file.
+QStringList WritingFields()
+{
+    return {"New shortcut: Shortcut", "New source file: Language", "New environment: Environment name"};
+}
+
 // The writes a user can start from the pages, each one operation.
 QList<QPair<QString, std::function<void(CMain&)>>> Writes()
 {
@@ -205,6 +356,26 @@ void TryWrites(Fixture& f, const QString& kind, const std::function<void()>& und
         }
         if (f.main.m_pShortcut->Count() != shortcuts)
             ++row.failed;
+    }
+    // The same writes started from the pages (one field of each page that writes the data file):
+    // the message names the data file, and the page still holds what was typed.
+    Pages pages(f.main);
+    for (const Pages::Field& field : pages.fields) {
+        if (!WritingFields().contains(field.name))
+            continue;
+        ++row.tried;
+        const int shortcuts = f.main.m_pShortcut->Count();
+        MessageRecorder messages;
+        const Pages::Entry entry = field.run("typed under a fault");
+        if (messages.Count() == 1 && messages.Last().text.contains(f.main.m_strDatabase) && entry.after == entry.held
+            && f.main.m_pShortcut->Count() == shortcuts)
+            ++row.refused;
+        else {
+            ++row.failed;
+            qWarning("%s: %s: %d messages (%s), field \"%s\"", qPrintable(kind), qPrintable(field.name),
+                     int(messages.Count()), qPrintable(messages.Count() ? messages.Last().text : QString()),
+                     qPrintable(entry.after));
+        }
     }
     undo();
     if (fileSurvives) {
@@ -377,6 +548,32 @@ private slots:
             else
                 ++row.failed;
         }
+        // From the pages: the message names the data file, the page still holds what was typed.
+        for (const QString& name : WritingFields()) {
+            ++row.tried;
+            const int status = InChild([&] {
+                if (asRoot && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+                    return 3;
+                Pages pages(f.main);
+                MessageRecorder messages;
+                for (const Pages::Field& field : pages.fields) {
+                    if (field.name != name)
+                        continue;
+                    const Pages::Entry entry = field.run("typed under a fault");
+                    const bool told = messages.Count() == 1 && messages.Last().text.contains(f.main.m_strDatabase);
+                    return told && entry.after == entry.held ? 0 : 2;
+                }
+                return 4;
+            });
+            if (status == 0)
+                ++row.refused;
+            else if (status >= 128)
+                ++row.crashes;
+            else {
+                ++row.failed;
+                qWarning("%s: %s: status %d", qPrintable(kind), qPrintable(name), status);
+            }
+        }
         ::chmod(dir.constData(), 0700);
         ::chmod(path.constData(), 0600);
         row.lost += Lost(f.before, Snapshot(f.main.m_strDatabase));
@@ -532,118 +729,10 @@ private slots:
         Fixture f;
         const QString db = f.main.m_strDatabase;
         f.main.m_nMaxClipboardItems = 100000; // every added text stays in the history
-        CShortcutsPropSheet shortcuts(QString(), nullptr, 0);
-        CClipboardPropSheet clipboard(QString(), nullptr, 0);
-        CSourceLibPropSheet sources(QString(), nullptr, 0);
-        CEnvironmentPropSheet environments(QString(), nullptr, 0);
-        CNewShortcutPage& sp = shortcuts.m_newPage;
-        CNewClipboardPage& cp = clipboard.m_newPage;
-        CNewSourcePage& lp = sources.m_newPage;
-        CNewEnvPage& ep = environments.m_newPage;
-        int n = 0; // makes the other fields of each case unique
-
-        struct Entry {
-            QString held;     // what the field held when the button was pressed
-            QString after;    // what it held afterwards
-            QString expected; // what must be stored when it is not held
-        };
-        struct PageField {
-            QString name;
-            QString table, column; // where the value lands; no table: the clipboard history
-            int width;             // the field's own limit, or its column's
-            int cutTo;             // > 0: stored cut to this many characters, by design
-            std::function<Entry(const QString&)> run;
-        };
-        const auto shortcut = [&](QLineEdit* edit, const QString& v) {
-            sp.m_editShortcut->setText(QString("k%1").arg(++n));
-            sp.m_editDesc->setText("d");
-            sp.m_editText->setPlainText(QString("text %1").arg(n));
-            if (edit)
-                edit->setText(v);
-            else
-                sp.m_editText->setPlainText(v);
-            const QString held = edit ? edit->text() : sp.m_editText->toPlainText();
-            // Without a shortcut the page names it after the text.
-            const auto exists = [&](const QString& name) { return f.main.FindShortcut(name) != nullptr; };
-            const QString named = held.isEmpty() && edit == sp.m_editShortcut
-                                      ? MakeShortcutName(sp.m_editText->toPlainText(), exists).value_or(QString())
-                                      : QString();
-            sp.m_btnAdd->click();
-            return Entry{held, edit ? edit->text() : sp.m_editText->toPlainText(), named};
-        };
-        const auto source = [&](QWidget* field, const QString& v) {
-            lp.m_comboLang->setEditText("C");
-            lp.m_editCategory->setText("cat");
-            lp.m_editDesc->setText("");
-            lp.m_editPath->setText(QString("/src/f%1.c").arg(++n));
-            auto* line = qobject_cast<QLineEdit*>(field);
-            if (line)
-                line->setText(v);
-            else
-                lp.m_comboLang->setEditText(v);
-            const auto text = [&] { return line ? line->text() : lp.m_comboLang->currentText(); };
-            const QString held = text();
-            lp.m_btnAdd->click();
-            return Entry{held, text(), {}};
-        };
-        // An environment of one application; which: -1 the environment's name, -2 its description,
-        // 0..2 the application's path, command line, name.
-        const auto environment = [&](int which, const QString& v) {
-            QStringList app{"/usr/bin/app", "-n", "a"};
-            if (which >= 0)
-                app[which] = v;
-            Entry entry;
-            bool appAdded = false;
-            test::WhenOpen<CAppPropertiesDlg>([&](CAppPropertiesDlg* dialog) {
-                QLineEdit* edits[] = {dialog->m_editPath, dialog->m_editCmdLine, dialog->m_editName};
-                for (int i = 0; i < 3; ++i)
-                    edits[i]->setText(app[i]);
-                if (which >= 0)
-                    entry.held = edits[which]->text();
-                dialog->m_buttons->button(QDialogButtonBox::Ok)->click();
-                appAdded = !dialog->isVisible();
-                if (which >= 0)
-                    entry.after = appAdded ? entry.held : edits[which]->text();
-            });
-            ep.m_btnNew->click();
-            if (!appAdded)
-                return entry;
-            ep.m_editName->setText(which == -1 ? v : QString("env%1").arg(++n));
-            ep.m_editDesc->setPlainText(which == -2 ? v : QString());
-            const auto text = [&] { return which == -1 ? ep.m_editName->text() : ep.m_editDesc->toPlainText(); };
-            if (which < 0)
-                entry.held = text();
-            ep.m_btnAddEnvironment->click();
-            if (which < 0)
-                entry.after = text();
-            // A refused environment leaves its application listed; the next case starts afresh.
-            while (ep.m_list->RowCount() > 0) {
-                ep.m_list->SelectRow(0);
-                ep.m_btnRemove->click();
-            }
-            return entry;
-        };
-
-        const QList<PageField> fields = {
-            {"New shortcut: Shortcut", "Shortcuts", "s_shortcut", 12, 0, [&](const QString& v) { return shortcut(sp.m_editShortcut, v); }},
-            {"New shortcut: Description", "Shortcuts", "s_desc", 64, 0, [&](const QString& v) { return shortcut(sp.m_editDesc, v); }},
-            {"New shortcut: Text", "Shortcuts", "s_text", 255, 0, [&](const QString& v) { return shortcut(nullptr, v); }},
-            {"New clipboard text: Text", "", "", 256, 0, [&](const QString& v) {
-                 cp.m_editText->setPlainText(v);
-                 const QString held = cp.m_editText->toPlainText();
-                 cp.m_btnAdd->click();
-                 return Entry{held, cp.m_editText->toPlainText(), {}};
-             }},
-            {"New source file: Language", "SourceLib", "l_lang", 20, 0, [&](const QString& v) { return source(nullptr, v); }},
-            {"New source file: Category", "SourceLib", "l_field", 30, 0, [&](const QString& v) { return source(lp.m_editCategory, v); }},
-            {"New source file: Description", "SourceLib", "l_desc", 120, 0, [&](const QString& v) { return source(lp.m_editDesc, v); }},
-            {"New source file: File path", "SourceLib", "l_path", 120, 0, [&](const QString& v) { return source(lp.m_editPath, v); }},
-            {"New environment: Environment name", "Env", "e_name", 20, 0, [&](const QString& v) { return environment(-1, v); }},
-            {"New environment: Description", "Env", "e_desc", 60, 0, [&](const QString& v) { return environment(-2, v); }},
-            {"Application properties: Path", "EnvApps", "a_path", 200, 100, [&](const QString& v) { return environment(0, v); }},
-            {"Application properties: Command line", "EnvApps", "a_cmdline", 60, 60, [&](const QString& v) { return environment(1, v); }},
-            {"Application properties: Application name", "EnvApps", "a_name", 20, 0, [&](const QString& v) { return environment(2, v); }},
-        };
+        Pages pages(f.main);
+        using PageField = Pages::Field;
+        using Entry = Pages::Entry;
+        const QList<PageField>& fields = pages.fields;
         const auto count = [&](const PageField& field) {
             if (field.table.isEmpty())
                 return f.main.m_pClipboard->Count();
