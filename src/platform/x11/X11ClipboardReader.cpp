@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -149,8 +150,8 @@ ClipboardContent X11ClipboardReader::ReadClipboard()
     m_ownerSilent = false;
     QList<quint32> offered;
     if (const std::optional<Data> targets = Convert(m_targets); targets && targets->type == XCB_ATOM_ATOM) {
-        const auto* atoms = reinterpret_cast<const quint32*>(targets->bytes.constData());
-        offered = QList<quint32>(atoms, atoms + targets->bytes.size() / 4);
+        offered.resize(targets->bytes.size() / 4);
+        std::memcpy(offered.data(), targets->bytes.constData(), offered.size() * sizeof(quint32));
     }
     // An owner that does not answer at all would not answer the text either.
     if (m_ownerSilent)
