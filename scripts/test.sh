@@ -60,4 +60,16 @@ if [ -n "$(ls -A "$reports")" ]; then
   echo "The sanitizer pass left the reports above (in $reports)." >&2
   asan_status=1
 fi
+
+# The report, last: the table of faults and bad input the fault suite tried (its figures come from
+# the cases that ran in the first pass), and how many inputs each fuzzer ran.
+echo
+echo "==== Faults and bad input tried (tests/unit/tst_faults.cpp)"
+awk '/^fault or input class/ {show = 1} show {print} show && /^all / {exit}' \
+    "$build/Testing/Temporary/LastTest.log" || true
+echo "==== Fuzzing, 30 s a target"
+for target in chord paths shortcutname clipboard; do
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$fuzz/fuzz_$target.log" 2>/dev/null | tail -n 1)
+  echo "fuzz_$target: ${runs:-no} inputs run"
+done
 exit $((status > asan_status ? status : asan_status))
