@@ -32,7 +32,7 @@ import time
 sys.dont_write_bytecode = True
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
-from qbharness import Session, wait_until  # noqa: E402
+from qbharness import Session  # noqa: E402
 from xclient import ClipboardOwner  # noqa: E402
 
 SPACING = 0.25        # seconds between two copies (the program takes copies < 200 ms apart as one)

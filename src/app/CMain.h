@@ -109,7 +109,6 @@ public:
 private:
     std::unique_ptr<platform::Services> m_pPlatform;
     bool m_bRunning = false; // the main loop runs
-
 };
 
 // The one controller of the program (null before it exists and after it is gone).

@@ -2,6 +2,7 @@
 
 #include "app/CMain.h"
 #include "data/CClipboard.h"
+#include "data/Text.h"
 #include "platform/Messages.h"
 #include "platform/Platform.h"
 #include "ui/framework/CIconButton.h"
@@ -23,11 +24,12 @@ constexpr int PreviewChars = 256;
 
 QString Preview(const QString& text)
 {
-    QString line = text.left(PreviewChars);
+    QString line = data::LeftChars(text, PreviewChars);
+    const bool cut = line.size() < text.size();
     for (QChar& c : line)
         if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t'))
             c = QLatin1Char(' ');
-    return text.size() > PreviewChars ? line + QChar(0x2026) : line;
+    return cut ? line + QChar(0x2026) : line;
 }
 
 } // namespace

@@ -17,7 +17,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
-#include <algorithm>
 
 CNewEnvPage::CNewEnvPage(QWidget* parent)
     : CPropertyPage(QStringLiteral("New environment"), parent)

@@ -5,8 +5,8 @@
 #include "data/ShortcutName.h"
 #include "platform/Messages.h"
 #include "ui/framework/CIconButton.h"
-#include "ui/framework/TextLimit.h"
 #include "ui/framework/RunHandler.h"
+#include "ui/framework/TextLimit.h"
 
 #include <QGridLayout>
 #include <QLabel>
