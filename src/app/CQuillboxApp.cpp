@@ -1,6 +1,6 @@
 #include "app/CQuillboxApp.h"
 
-#include "app/CMain.h"
+#include "core/CMain.h"
 #include "ui/framework/MessageBox.h"
 
 #include <csignal>

@@ -1,7 +1,7 @@
 // quillbox: the tray program. The only options are --help and --version, answered without a display.
 #include "app/CQuillboxApp.h"
 #include "app/SingleInstance.h"
-#include "platform/Messages.h"
+#include "platform/MessageBox.h"
 #include "ui/framework/MessageBox.h"
 
 #include <cstdio>

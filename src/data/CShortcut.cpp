@@ -1,7 +1,7 @@
 #include "data/CShortcut.h"
 
 #include "data/DataFile.h"
-#include "platform/Messages.h"
+#include "platform/MessageBox.h"
 
 using data::Database;
 using data::Statement;

@@ -1,6 +1,6 @@
 #include "data/DataFile.h"
 
-#include "platform/Messages.h"
+#include "platform/MessageBox.h"
 
 #include <QDir>
 #include <QFile>

@@ -20,7 +20,7 @@ qbhook::ResolvedChord Resolve(const HookConfig& config, int index)
 
 HookConfig::HookConfig()
     : m_settingsFile(QString::fromLatin1(qbhook::kDefaultSettingsFile)),
-      m_sharedBlockName(QString::fromLatin1(kSharedBlockName))
+      m_sharedBlockName(hook::SharedBlockName())
 {
 }
 

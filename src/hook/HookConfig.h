@@ -14,7 +14,7 @@ namespace hook {
 
 class HookConfig {
 public:
-    // Every chord at its default, the Ctrl+Shift pair, the block "/fm_data".
+    // Every chord at its default, the Ctrl+Shift pair, the block of this user and display.
     HookConfig();
 
     // Reads the group "Hook" of settings (which must stand at its top level). clipboardMgrKeys is

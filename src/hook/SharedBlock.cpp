@@ -3,6 +3,7 @@
 #include "hook/qbhook/SharedBlockLayout.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -29,6 +30,32 @@ bool WriteAll(int fd, const QByteArray& bytes)
     return true;
 }
 } // namespace
+
+QString DisplayKey(const QString& display)
+{
+    // [host]:number[.screen]; the screen does not change the display.
+    static const QRegularExpression form(QStringLiteral("^(.*):(\\d+)(\\.\\d+)?$"));
+    const QRegularExpressionMatch match = form.match(display);
+    if (!match.hasMatch())
+        return {};
+    QString host = match.captured(1);
+    if (host == QLatin1String("unix") || host == QLatin1String("localhost") || host.startsWith(QLatin1Char('/')))
+        host.clear();
+    QString key = host.isEmpty() ? match.captured(2) : host + QLatin1Char('-') + match.captured(2);
+    for (QChar& c : key) {
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != QLatin1Char('-') && c != QLatin1Char('.'))
+            c = QLatin1Char('_');
+    }
+    return key;
+}
+
+QString SharedBlockName()
+{
+    QString key = DisplayKey(qEnvironmentVariable("DISPLAY"));
+    if (key.isEmpty())
+        key = QStringLiteral("none");
+    return QStringLiteral("/quillbox-%1-%2").arg(getuid()).arg(key);
+}
 
 QByteArray EncodeSharedBlock(quint32 window, quint32 hook)
 {

@@ -1,8 +1,9 @@
 #pragma once
 // The shared block that tells the hook library where to send its messages: the main window's X
 // id and the hook handle in 12 bytes (layout in hook/qbhook/SharedBlockLayout.h). The program
-// writes it to fm.tmp in the current directory and publishes it as the POSIX shared-memory
-// object "/fm_data", both readable by the user only; the library reads the object.
+// writes it to fm.tmp in the current directory and publishes it as a POSIX shared-memory object
+// named for this user and this display, both readable by the user only; the library reads the
+// object.
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -10,7 +11,15 @@
 namespace hook {
 
 constexpr const char* kSharedBlockFile = "fm.tmp";
-constexpr const char* kSharedBlockName = "/fm_data";
+
+// The X display a DISPLAY value names, as "<number>" for the local machine or "<host>-<number>",
+// whatever its spelling: ":0", ":0.0", "unix:0" and "localhost:0" are one display. Characters
+// that cannot be part of a name become "_". Empty when the value names no display.
+QString DisplayKey(const QString& display);
+
+// The shared-memory object of this user on this display ("/quillbox-<uid>-<display key>"), so
+// that two users, or one user on two displays, never reach each other's Quillbox.
+QString SharedBlockName();
 
 // The 12 bytes: window, hook, 0, each a little-endian 32-bit word. X ids fit in 32 bits.
 QByteArray EncodeSharedBlock(quint32 window, quint32 hook);

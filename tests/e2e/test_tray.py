@@ -92,14 +92,15 @@ class TrayTest(unittest.TestCase):
             qb = s.start_quillbox(settings={"Prefrences": {"MaxClipboardItems": 7}})
             qb.menu("h", "a")
             qb.find_window(r"^About Quillbox")
-            self.assertTrue(os.path.exists("/dev/shm/fm_data"))
+            block = f"/dev/shm/quillbox-{os.getuid()}-{s.display.lstrip(':')}"
+            self.assertTrue(os.path.exists(block))
             os.remove(s.settings_path())
             s.kill_display()
             self.assertEqual(qb.wait_exit(10), 0, qb.log())
             self.assertIn("the X display went away", qb.log())
             self.assertNotRegex(qb.log(), r"terminate|Aborted|Segmentation|AddressSanitizer|runtime error")
             self.assertEqual(s.read_settings()["Prefrences"].get("MaxClipboardItems"), "7")
-            self.assertFalse(os.path.exists("/dev/shm/fm_data"))
+            self.assertFalse(os.path.exists(block))
             with sqlite3.connect(os.path.join(s.cwd, "qbdat.dbf")) as db:
                 self.assertEqual(db.execute("pragma integrity_check").fetchone()[0], "ok")
             db.close()

@@ -7,7 +7,7 @@
 //   ...                                        // the code under test
 //   QCOMPARE(messages.Count(), 1);
 //   QVERIFY(messages.Last().text.contains("locked"));
-#include "platform/Messages.h"
+#include "platform/MessageBox.h"
 
 #include <QList>
 #include <QQueue>

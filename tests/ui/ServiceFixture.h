@@ -2,8 +2,8 @@
 // A controller with fake platform seams, its preferences read from a private settings file, a data
 // file of its own, its stores and its main window: what the service tests drive.
 #include "TestSupport.h"
-#include "app/CMain.h"
-#include "app/Preferences.h"
+#include "core/CMain.h"
+#include "core/Preferences.h"
 #include "data/DataFile.h"
 #include "platform/fake/FakeServices.h"
 #include "ui/main/CQuillboxDlg.h"

@@ -2,8 +2,8 @@
 // dialog's checks and saves.
 #include "ServiceFixture.h"
 #include "TestSupport.h"
-#include "app/CMain.h"
-#include "app/Preferences.h"
+#include "core/CMain.h"
+#include "core/Preferences.h"
 #include "data/DataFile.h"
 #include "platform/fake/FakeServices.h"
 #include "ui/main/CQuillboxDlg.h"

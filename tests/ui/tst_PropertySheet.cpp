@@ -3,7 +3,7 @@
 #include "ui/ModalRun.h"
 #include "ui/MessageRecorder.h"
 
-#include "app/CMain.h"
+#include "core/CMain.h"
 #include "data/DatabaseError.h"
 #include "ui/framework/CPropertyPage.h"
 #include "ui/framework/CPropertySheet.h"

@@ -1,7 +1,7 @@
 // The splash window's three seconds and its click, and the About box's ways of closing.
 #include "ui/ModalRun.h"
 
-#include "app/CMain.h"
+#include "core/CMain.h"
 #include "ui/common/CAboutDlg.h"
 #include "ui/common/CSplashDlg.h"
 #include "ui/framework/CPictureCtrl.h"

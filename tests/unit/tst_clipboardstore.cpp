@@ -1,6 +1,6 @@
 // The clipboard history: capacity, iteration, uses and promotion, save and load.
 #include "TestSupport.h"
-#include "app/CMain.h"
+#include "core/CMain.h"
 #include "data/CClipboard.h"
 #include "data/CShortcut.h"
 #include "data/DataFile.h"

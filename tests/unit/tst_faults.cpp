@@ -2,8 +2,8 @@
 // stored exactly (or as designed), or refused with a message; nothing already stored is lost and
 // nothing crashes. The run ends with a table of what was tried and what was found.
 #include "TestSupport.h"
-#include "app/CMain.h"
-#include "app/Preferences.h"
+#include "core/CMain.h"
+#include "core/Preferences.h"
 #include "data/CClipboard.h"
 #include "data/CShortcut.h"
 #include "data/DataFile.h"

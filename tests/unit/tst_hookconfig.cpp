@@ -1,6 +1,7 @@
 // The chords read from the [Hook] group of the settings: defaults, overrides, and the texts
 // that tell the user which value could not be read.
 #include "hook/HookConfig.h"
+#include "hook/SharedBlock.h"
 
 #include <QtTest>
 
@@ -71,7 +72,7 @@ void TestHookConfig::Load()
     const hook::HookConfig config = hook::HookConfig::Load(settings, clipboardMgrKeys);
     QCOMPARE(config.ClipboardMgrPair(), clipboardMgrKeys == 1 ? 1 : 0);
     QCOMPARE(config.Chord(index), chord);
-    QCOMPARE(config.SharedBlockName(), QStringLiteral("/fm_data"));
+    QCOMPARE(config.SharedBlockName(), hook::SharedBlockName());
     // Loading leaves the settings where they were, so later reads of the caller still work.
     QCOMPARE(settings.group(), QString());
 

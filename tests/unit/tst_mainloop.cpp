@@ -1,6 +1,6 @@
 // The main loop: only the quit flag ends it, and it ends on the pass that sees the flag.
 #include "TestSupport.h"
-#include "app/CMain.h"
+#include "core/CMain.h"
 #include "app/CQuillboxApp.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // The preferences: defaults written for missing keys, the first-run mark, and a save that reads back.
 #include "TestSupport.h"
-#include "app/CMain.h"
-#include "app/Preferences.h"
+#include "core/CMain.h"
+#include "core/Preferences.h"
 
 #include <QDir>
 #include <memory>

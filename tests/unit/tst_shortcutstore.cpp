@@ -1,7 +1,7 @@
 // The shortcut store and the controller's case rule, on a real data file.
 #include "TestSupport.h"
 #include "ui/MessageRecorder.h"
-#include "app/CMain.h"
+#include "core/CMain.h"
 #include "data/CShortcut.h"
 #include "data/DataFile.h"
 #include "data/ShortcutName.h"

@@ -30,7 +30,7 @@ enum {
 };
 
 typedef struct QbHookConfig {
-    /* POSIX shared-memory object holding the block (the program's is "/fm_data"). Read each
+    /* POSIX shared-memory object holding the block (the program names it for its user and display). Read each
        time a message is to be sent; while it is missing or names window 0, nothing is sent. */
     const char* sharedBlockName;
     /* The clipboard manager pair to grab: 0 Ctrl+Shift, 1 Ctrl+Alt. The other is left alone. */

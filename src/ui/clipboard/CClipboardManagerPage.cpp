@@ -1,9 +1,9 @@
 #include "ui/clipboard/CClipboardManagerPage.h"
 
-#include "app/CMain.h"
+#include "core/CMain.h"
 #include "data/CClipboard.h"
 #include "data/Text.h"
-#include "platform/Messages.h"
+#include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "ui/framework/CIconButton.h"
 #include "ui/framework/CPropertySheet.h"

@@ -1,7 +1,7 @@
 #include "ui/clipboard/CNewClipboardPage.h"
 
-#include "app/CMain.h"
-#include "platform/Messages.h"
+#include "core/CMain.h"
+#include "platform/MessageBox.h"
 #include "ui/framework/CIconButton.h"
 #include "ui/framework/RunHandler.h"
 #include "ui/framework/TextLimit.h"

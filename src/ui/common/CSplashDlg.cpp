@@ -1,7 +1,6 @@
 #include "ui/common/CSplashDlg.h"
 
-#include "app/CMain.h"
-#include "app/CQuillboxApp.h"
+#include "core/CMain.h"
 #include "ui/framework/CPictureCtrl.h"
 
 #include <QGuiApplication>

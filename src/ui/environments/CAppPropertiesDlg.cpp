@@ -1,6 +1,6 @@
 #include "ui/environments/CAppPropertiesDlg.h"
 
-#include "platform/Messages.h"
+#include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "ui/framework/CIconButton.h"
 #include "ui/framework/TextLimit.h"

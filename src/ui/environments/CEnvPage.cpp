@@ -1,8 +1,8 @@
 #include "ui/environments/CEnvPage.h"
 
-#include "app/CMain.h"
+#include "core/CMain.h"
 #include "data/Environments.h"
-#include "platform/Messages.h"
+#include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "ui/framework/CIconButton.h"

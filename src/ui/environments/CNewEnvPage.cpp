@@ -1,9 +1,9 @@
 #include "ui/environments/CNewEnvPage.h"
 
-#include "app/CMain.h"
+#include "core/CMain.h"
 #include "data/Environments.h"
 #include "data/Text.h"
-#include "platform/Messages.h"
+#include "platform/MessageBox.h"
 #include "ui/environments/CAppPropertiesDlg.h"
 #include "ui/framework/CIconButton.h"
 #include "ui/framework/CReportList.h"

@@ -1,6 +1,6 @@
 #pragma once
 // The program's message box: the caption "Quillbox", the icon and buttons of its style.
-#include "platform/Messages.h"
+#include "platform/MessageBox.h"
 
 #include <QString>
 

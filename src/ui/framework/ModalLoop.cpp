@@ -1,7 +1,6 @@
 #include "ui/framework/ModalLoop.h"
 
-#include "app/CMain.h"
-#include "app/CQuillboxApp.h"
+#include "core/CMain.h"
 
 namespace ui {
 

@@ -1,7 +1,7 @@
 #pragma once
 // What every modal window of the program shares: the results its loop ends with, and the question
 // its quit timer asks once a second.
-#include "platform/Messages.h"
+#include "platform/MessageBox.h"
 
 namespace ui {
 

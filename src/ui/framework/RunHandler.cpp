@@ -1,6 +1,6 @@
 #include "ui/framework/RunHandler.h"
 
-#include "platform/Messages.h"
+#include "platform/MessageBox.h"
 
 namespace ui {
 

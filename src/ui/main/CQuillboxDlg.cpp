@@ -1,14 +1,13 @@
 #include "ui/main/CQuillboxDlg.h"
 
-#include "app/CMain.h"
-#include "platform/Messages.h"
-#include "app/CQuillboxApp.h"
+#include "core/CMain.h"
+#include "platform/MessageBox.h"
 #include "hook/HookMessage.h"
 #include "ui/common/CAboutDlg.h"
 #include "ui/framework/Clipboard.h"
 #include "ui/framework/Resources.h"
 #include "ui/framework/RunHandler.h"
-#include "ui/main/HookLog.h"
+#include "core/LogCategories.h"
 #include "ui/main/SheetFactory.h"
 
 #include <QAction>

@@ -2,7 +2,7 @@
 // and the clipboard manager keys open the manager over the application in front.
 #include "ui/main/CQuillboxDlg.h"
 
-#include "app/CMain.h"
+#include "core/CMain.h"
 #include "platform/Platform.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // it is a shortcut, its text is pasted over it; the user's clipboard text is put back.
 #include "ui/main/CQuillboxDlg.h"
 
-#include "app/CMain.h"
+#include "core/CMain.h"
 #include "data/CShortcut.h"
 #include "platform/Platform.h"
 

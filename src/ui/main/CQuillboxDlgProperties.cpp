@@ -2,8 +2,8 @@
 // is shown and checked, applied and saved each time it is hidden, unless Cancel hid it.
 #include "ui/main/CQuillboxDlg.h"
 
-#include "app/CMain.h"
-#include "platform/Messages.h"
+#include "core/CMain.h"
+#include "platform/MessageBox.h"
 #include "ui/framework/CPictureCtrl.h"
 #include "ui/framework/Resources.h"
 #include "ui/framework/RunHandler.h"

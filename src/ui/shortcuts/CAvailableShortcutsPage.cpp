@@ -1,8 +1,8 @@
 #include "ui/shortcuts/CAvailableShortcutsPage.h"
 
-#include "app/CMain.h"
+#include "core/CMain.h"
 #include "data/CShortcut.h"
-#include "platform/Messages.h"
+#include "platform/MessageBox.h"
 #include "ui/framework/CIconButton.h"
 #include "ui/framework/CPropertySheet.h"
 #include "ui/framework/CReportList.h"

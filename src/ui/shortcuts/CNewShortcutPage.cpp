@@ -1,9 +1,9 @@
 #include "ui/shortcuts/CNewShortcutPage.h"
 
-#include "app/CMain.h"
+#include "core/CMain.h"
 #include "data/CShortcut.h"
 #include "data/ShortcutName.h"
-#include "platform/Messages.h"
+#include "platform/MessageBox.h"
 #include "ui/framework/CIconButton.h"
 #include "ui/framework/RunHandler.h"
 #include "ui/framework/TextLimit.h"

@@ -1,8 +1,8 @@
 #include "ui/sources/CViewSourcesPage.h"
 
-#include "app/CMain.h"
+#include "core/CMain.h"
 #include "data/SourceLibrary.h"
-#include "platform/Messages.h"
+#include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "ui/framework/CIconButton.h"
 #include "ui/framework/CPropertySheet.h"

@@ -1,4 +1,4 @@
-#include "ui/main/HookLog.h"
+#include "core/LogCategories.h"
 
 Q_LOGGING_CATEGORY(lcHook, "quillbox.hook", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcTray, "quillbox.tray", QtWarningMsg)

@@ -1,6 +1,6 @@
-#include "app/Preferences.h"
+#include "core/Preferences.h"
 
-#include "app/CMain.h"
+#include "core/CMain.h"
 
 #include <QDir>
 

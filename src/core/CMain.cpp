@@ -1,6 +1,6 @@
-#include "app/CMain.h"
+#include "core/CMain.h"
 
-#include "app/Preferences.h"
+#include "core/Preferences.h"
 #include "data/CClipboard.h"
 #include "data/CShortcut.h"
 #include "data/DataFile.h"
@@ -8,12 +8,12 @@
 #include "hook/HookConfig.h"
 #include "hook/HookInstaller.h"
 #include "hook/SharedBlock.h"
-#include "platform/Messages.h"
+#include "platform/MessageBox.h"
 #include "platform/x11/X11Services.h"
 #include "ui/common/CSplashDlg.h"
 #include "ui/framework/Clipboard.h"
 #include "ui/framework/MessageBox.h"
-#include "ui/main/HookLog.h"
+#include "core/LogCategories.h"
 #include "ui/main/CQuillboxDlg.h"
 
 #include <QAbstractEventDispatcher>
@@ -163,7 +163,7 @@ int CMain::InstallSystemHook()
         m_hHook = StartHook(m_nClipboardMgrKeys);
     const QByteArray block = hook::EncodeSharedBlock(quint32(m_pTrayDlg ? m_pTrayDlg->winId() : 0), quint32(m_hHook));
     m_hSharedFile = hook::WriteSharedBlock(QString::fromLatin1(hook::kSharedBlockFile), block) ? 1 : -1;
-    m_hSharedMapping = hook::PublishSharedBlock(QString::fromLatin1(hook::kSharedBlockName), block) ? 1 : -1;
+    m_hSharedMapping = hook::PublishSharedBlock(hook::SharedBlockName(), block) ? 1 : -1;
     return 1;
 }
 
@@ -171,7 +171,7 @@ int CMain::DestroySystemHook()
 {
     RemoveHook();
     if (m_hSharedMapping > 0)
-        hook::ReleaseSharedBlock(QString::fromLatin1(hook::kSharedBlockName));
+        hook::ReleaseSharedBlock(hook::SharedBlockName());
     m_hSharedMapping = -1;
     m_hSharedFile = -1;
     return 1;

@@ -1,4 +1,4 @@
-#include "platform/Messages.h"
+#include "platform/MessageBox.h"
 
 #include <cstdio>
 #include <utility>
