@@ -7,7 +7,7 @@ build=(cmake ninja-build g++ pkg-config
        qt6-base-dev qt6-svg-dev libsqlite3-dev
        libx11-dev libx11-xcb-dev libxcb1-dev libxtst-dev libxfixes-dev)
 runtime=(qt6-qpa-plugins libqt6svg6 xdg-utils)
-display=(xvfb openbox trayer x11-utils)
+display=(xvfb openbox trayer x11-utils x11-xserver-utils)
 tests=(mousepad featherpad xdotool xclip python3 imagemagick
        dpkg-dev lintian appstream desktop-file-utils man-db
        clang libclang-rt-14-dev)
