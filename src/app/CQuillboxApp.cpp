@@ -1,9 +1,12 @@
 #include "app/CQuillboxApp.h"
 
+#include "app/AppWindows.h"
+
 #include "core/CMain.h"
 #include "ui/framework/MessageBox.h"
 
 #include <csignal>
+#include <memory>
 
 namespace {
 
@@ -46,15 +49,11 @@ void CQuillboxApp::SetIdentity()
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Quillbox"));
 }
 
-CQuillboxApp* CQuillboxApp::Get()
-{
-    return qobject_cast<CQuillboxApp*>(QCoreApplication::instance());
-}
-
 int CQuillboxApp::InitInstance()
 {
     ui::InstallMessageBoxes();
     m_pController = new CMain;
+    m_pController->SetWindows(std::make_unique<AppWindows>());
     InstallQuitSignals();
     m_pController->Start();
     delete m_pController;

@@ -1,5 +1,5 @@
 #pragma once
-// The application object. Any code reaches the controller through it: CQuillboxApp::Get()->GetMain().
+// The application object: it names the program and runs the controller with the program's windows.
 #include <QApplication>
 
 class CMain;
@@ -13,10 +13,6 @@ public:
     // The whole life of the program: names the application (the caption of every message box and
     // the place of the settings), creates the controller, runs it and deletes it. Returns 0.
     int InitInstance();
-    CMain* GetMain() const { return m_pController; }
-
-    // The running application object; null before it is constructed.
-    static CQuillboxApp* Get();
 
     // Names the application and its settings location; also used by tests.
     static void SetIdentity();

@@ -1,5 +1,7 @@
 #include "core/CMain.h"
 
+#include "core/LogCategories.h"
+#include "core/MainWindows.h"
 #include "core/Preferences.h"
 #include "data/CClipboard.h"
 #include "data/CShortcut.h"
@@ -7,14 +9,9 @@
 #include "data/ShortcutName.h"
 #include "hook/HookConfig.h"
 #include "hook/HookInstaller.h"
+#include "hook/HookMessages.h"
 #include "hook/SharedBlock.h"
 #include "platform/MessageBox.h"
-#include "platform/x11/X11Services.h"
-#include "ui/common/CSplashDlg.h"
-#include "ui/framework/Clipboard.h"
-#include "ui/framework/MessageBox.h"
-#include "core/LogCategories.h"
-#include "ui/main/CQuillboxDlg.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -50,7 +47,6 @@ CMain::~CMain()
 {
     delete m_pShortcut;
     delete m_pClipboard;
-    delete m_pSplashDlg;
     if (s_pCurrent == this)
         s_pCurrent = nullptr;
 }
@@ -60,26 +56,28 @@ void CMain::SetPlatform(std::unique_ptr<platform::Services> services)
     m_pPlatform = std::move(services);
 }
 
+void CMain::SetWindows(std::unique_ptr<IMainWindows> windows)
+{
+    m_pWindows = std::move(windows);
+}
+
 int CMain::Start()
 {
     if (!LoadPreferences())
         return 1;
     if (!m_pPlatform)
-        m_pPlatform = platform::CreateX11Services();
+        m_pPlatform = platform::CreateServices(QByteArray(QB_HOOK_MESSAGE_ATOM));
     QString why;
-    m_bKeyboardHelper = platform::IsX11Session(&why);
+    m_bKeyboardHelper = platform::SessionSupported(&why);
     if (!m_bKeyboardHelper) {
         const QString text = why + QStringLiteral("\nThe keys of Quillbox and its clipboard history do not work in this "
                                                   "session; its tray menu does.");
         std::fprintf(stderr, "Quillbox: %s\n", qPrintable(text));
-        ui::ShowNotice(text);
+        if (m_pWindows)
+            m_pWindows->ShowNotice(text);
     }
-    m_pSplashDlg = new CSplashDlg;
-    m_pSplashDlg->Create();
-    m_pTrayDlg = new CQuillboxDlg;
-    m_pTrayDlg->Create();
-    m_pTrayDlg->CreateSystrayIcon();
-    m_pSplashDlg->SetCloseSplashHandler([this] { m_pTrayDlg->OnCloseSplashWnd(); });
+    if (m_pWindows)
+        m_pWindows->Create(*this);
     InstallSystemHook();
     CreateStores();
     static const bool endsInOrder = [] {
@@ -91,11 +89,9 @@ int CMain::Start()
     RunMessageLoop();
     m_bRunning = false;
     DestroySystemHook();
-    m_pTrayDlg->DestroySystrayIcon();
-    m_pTrayDlg->DestroyWindow();
+    if (m_pWindows)
+        m_pWindows->Destroy();
     SavePreferences();
-    delete m_pTrayDlg;
-    m_pTrayDlg = nullptr;
     return 1;
 }
 
@@ -131,12 +127,6 @@ int CMain::SavePreferences()
     return 1;
 }
 
-int CMain::CreateDatabase()
-{
-    data::CreateDatabase(m_strDatabase);
-    return 1;
-}
-
 namespace {
 
 hook::HookConfig LoadHookConfig(int clipboardMgrKeys)
@@ -161,8 +151,8 @@ int CMain::InstallSystemHook()
 {
     if (m_bKeyboardHelper)
         m_hHook = StartHook(m_nClipboardMgrKeys);
-    const QByteArray block = hook::EncodeSharedBlock(quint32(m_pTrayDlg ? m_pTrayDlg->winId() : 0), quint32(m_hHook));
-    m_hSharedFile = hook::WriteSharedBlock(QString::fromLatin1(hook::kSharedBlockFile), block) ? 1 : -1;
+    const QByteArray block = hook::EncodeSharedBlock(quint32(m_pWindows ? m_pWindows->MainWindowId() : 0), quint32(m_hHook));
+    hook::WriteSharedBlock(QString::fromLatin1(hook::kSharedBlockFile), block);
     m_hSharedMapping = hook::PublishSharedBlock(hook::SharedBlockName(), block) ? 1 : -1;
     return 1;
 }
@@ -173,7 +163,6 @@ int CMain::DestroySystemHook()
     if (m_hSharedMapping > 0)
         hook::ReleaseSharedBlock(hook::SharedBlockName());
     m_hSharedMapping = -1;
-    m_hSharedFile = -1;
     return 1;
 }
 
@@ -196,28 +185,31 @@ int CMain::CreateStores()
 
 void CMain::RunMessageLoop()
 {
-    // The program's own polling loop: only the quit flag ends it. A quit posted to the application
-    // is dispatched like any other event and changes nothing, since no QEventLoop runs here.
+    // The program's own loop: only the quit flag ends it. A quit posted to the application is
+    // dispatched like any other event and changes nothing, since no QEventLoop runs here.
+    // When nothing is pending it waits for the next event; a timer bounds that wait to 50 ms, so
+    // that a quit flag set by a signal handler is seen in time. Idle, it wakes 20 times a second.
     QAbstractEventDispatcher* dispatcher = QThread::currentThread()->eventDispatcher();
+    const int bound = dispatcher->registerTimer(50, Qt::CoarseTimer, QCoreApplication::instance());
     while (!m_bQuit) {
-        const bool busy = dispatcher->processEvents(QEventLoop::AllEvents);
+        if (!dispatcher->processEvents(QEventLoop::AllEvents) && !m_bQuit)
+            dispatcher->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        if (!busy && !m_bQuit)
-            QThread::msleep(50);
     }
+    dispatcher->unregisterTimer(bound);
 }
 
 void CMain::HideSplash()
 {
-    if (m_pSplashDlg)
-        m_pSplashDlg->hide();
+    if (m_pWindows)
+        m_pWindows->HideSplash();
 }
 
 void CMain::SetClipboardAutoSave(bool on)
 {
     m_bClipboardAutoSave = on ? 1 : 0;
-    if (m_pTrayDlg)
-        m_pTrayDlg->SetAutoSaveTimer(on);
+    if (m_pWindows)
+        m_pWindows->SetAutoSaveTimer(on);
 }
 
 void CMain::InstallHook()

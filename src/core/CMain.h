@@ -2,14 +2,18 @@
 // The controller: one instance for the life of the program. It holds the working copy of the
 // preferences, the quit and enabled flags, the windows and the two stores, runs start-up, the main
 // loop and the shutdown, and is the only way other code reaches the stores.
+#include "data/Environments.h"
+#include "data/SourceLibrary.h"
 #include "platform/Platform.h"
 
 #include <QString>
+#include <QStringList>
 #include <csignal>
 #include <memory>
 
 class CQuillboxDlg;
 class CSplashDlg;
+class IMainWindows;
 class CShortcut;
 class CClipboard;
 struct ShortcutRecord;
@@ -32,13 +36,12 @@ public:
     int LoadPreferences();
     // Writes every preference, unconditionally.
     int SavePreferences();
-    // Creates a new, empty data file at m_strDatabase.
-    int CreateDatabase();
 
     int InstallSystemHook();
     int DestroySystemHook();
     int CreateStores();
-    // Dispatches events until m_bQuit is set; sleeps 50 ms whenever nothing was pending.
+    // Dispatches events until m_bQuit is set; when nothing is pending it waits for the next event,
+    // at most 50 ms, so that the quit flag is looked at again.
     void RunMessageLoop();
     void HideSplash();
     void SetClipboardAutoSave(bool on);
@@ -46,6 +49,10 @@ public:
     // inside its event processing): the keyboard helper is stopped, the preferences are written
     // and the process ends with exit code 0. Nothing of the data file is open at that moment.
     void EndWithoutDisplay();
+
+    // The expansion: the word before the caret in the application in front is copied; when it is
+    // a shortcut, its text is pasted over it. The user's clipboard text comes back. 1 when it did.
+    int ResolveShortcut();
 
     // The clipboard history.
     int CaptureClipboard();
@@ -67,6 +74,26 @@ public:
     void MakeShortcutFromText(const QString& text);
     void ReloadShortcuts();
 
+    // The source library.
+    QList<data::SourceRecord> GetSources();
+    void AddSource(const data::SourceRecord& record);
+    void DeleteSource(int id);
+    void DeleteAllSources();
+    // Opens the source file path (row id) in the text editor of the preferences or its associated
+    // application, in its folder. On failure returns false with the system's reason in *error.
+    bool OpenSource(int id, const QString& path, QString* error);
+
+    // The environments.
+    QList<data::EnvRecord> GetEnvironments();
+    void AddEnvironment(const QString& name, const QString& desc, const QList<data::AppRecord>& apps);
+    void RemoveEnvironment(int id);
+    void RemoveAllEnvironments();
+    // Starts every application of the environment; returns a text for each one that could not be.
+    QStringList LaunchEnvironment(int envId);
+
+    // Gives window the focus and pastes the clipboard into it (Ctrl+V).
+    void PasteIntoWindow(platform::WindowId window);
+
     // The seams to the operating system this program runs with (the X11 backend, or fakes in tests).
     platform::Services& Platform() { return *m_pPlatform; }
     bool HasPlatform() const { return m_pPlatform != nullptr; }
@@ -76,6 +103,8 @@ public:
     void InstallHook();
     void RemoveHook();
     void SetPlatform(std::unique_ptr<platform::Services> services);
+    // The program's windows; without them (tests) the controller runs windowless.
+    void SetWindows(std::unique_ptr<IMainWindows> windows);
 
     // Preferences and state, in declaration order.
     int m_nUpgradeToShortcut = -1;
@@ -97,7 +126,6 @@ public:
     int m_bEnabled = 1;
     CClipboard* m_pClipboard = nullptr;
     CShortcut* m_pShortcut = nullptr;
-    int m_hSharedFile = -1;
     int m_hSharedMapping = -1;
 
     // Set by LoadPreferences when "ClipboardActive" was missing: this is the first run, and an
@@ -108,7 +136,9 @@ public:
 
 private:
     std::unique_ptr<platform::Services> m_pPlatform;
-    bool m_bRunning = false; // the main loop runs
+    std::unique_ptr<IMainWindows> m_pWindows;
+    bool m_bRunning = false;   // the main loop runs
+    bool m_bResolving = false; // an expansion runs; it is not re-entered
 };
 
 // The one controller of the program (null before it exists and after it is gone).

@@ -3,3 +3,4 @@
 Q_LOGGING_CATEGORY(lcHook, "quillbox.hook", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcTray, "quillbox.tray", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcClipboard, "quillbox.clipboard", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcEnvironments, "quillbox.environments", QtWarningMsg)

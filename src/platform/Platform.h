@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QtGlobal>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 
@@ -24,11 +25,28 @@ constexpr int VK_RIGHT = 0x27;
 constexpr int VK_C = 0x43;
 constexpr int VK_V = 0x56;
 
+// One key going down (up == false) or up.
+struct KeyStep {
+    int vk;
+    bool up;
+};
+
+// Ctrl+V: paste the clipboard into the focused window.
+inline constexpr KeyStep PasteKeys[] = {{VK_CONTROL, false}, {VK_V, false}, {VK_V, true}, {VK_CONTROL, true}};
+
 class IKeyboard {
 public:
     virtual ~IKeyboard() = default;
     // Presses (up == false) or releases (up == true) the key vk in the window that has the focus.
     virtual void KeyEvent(int vk, bool up) = 0;
+    // Sends steps in their order.
+    template <typename Steps>
+    void Send(const Steps& steps)
+    {
+        for (const KeyStep& step : steps)
+            KeyEvent(step.vk, step.up);
+    }
+    void Send(std::initializer_list<KeyStep> steps) { Send<std::initializer_list<KeyStep>>(steps); }
 };
 
 class IForeground {
@@ -70,6 +88,24 @@ public:
     virtual void OpenDocument(const QString& path) = 0;
 };
 
+// The mark password managers put on a text that no clipboard history may keep: a target of this
+// name whose content is this value. Quillbox puts it on its own passing texts too.
+inline constexpr const char* kSecretMimeType = "x-kde-passwordManagerHint";
+inline constexpr const char* kSecretMimeValue = "secret";
+// Whether the content of the mark's target says "secret" (blanks around it allowed).
+bool IsSecretMark(const QByteArray& content);
+
+class IClipboardWriter {
+public:
+    virtual ~IClipboardWriter() = default;
+    // Puts text on the clipboard in every text format the desktop offers. A secret text carries the
+    // password managers' mark, so that clipboard histories do not keep it.
+    virtual void SetText(const QString& text, bool secret = false) = 0;
+    // The clipboard's text as this program sees it now (empty when it holds no text); *secret,
+    // when given, tells whether it carries the mark.
+    virtual QString Text(bool* secret = nullptr) = 0;
+};
+
 // What the clipboard held when it was read.
 struct ClipboardContent {
     QString text;        // the text offered; empty when there was none (nothing copied, an image)
@@ -94,6 +130,7 @@ struct NativeMessage {
     long number = 0;
     long wParam = 0;
     long lParam = 0;
+    unsigned long key[2] = {0, 0}; // the words after the parameters (the helper's per-run secret)
 };
 
 class INativeMessages {
@@ -111,6 +148,17 @@ struct Services {
     std::unique_ptr<IShell> shell;
     std::unique_ptr<INativeMessages> messages;
     std::unique_ptr<IClipboardReader> clipboard;
+    std::unique_ptr<IClipboardWriter> clipboardWriter;
 };
+
+// The backend CMake chose (QB_PLATFORM) provides these three.
+// The services of this desktop; messageType names the messages of the keyboard helper. Create them
+// once the application object exists.
+std::unique_ptr<Services> CreateServices(const QByteArray& messageType);
+// Whether Quillbox's keys and clipboard history can work in this session; when not, *why says so
+// in one sentence for the user. Usable before the application is created.
+bool SessionSupported(QString* why);
+// Lets the program end in order, from its own thread, when the desktop's display goes away.
+void InstallDisplayLossHandler();
 
 } // namespace platform

@@ -6,7 +6,6 @@
 #include "ui/MessageRecorder.h"
 #include "ui/framework/CIconButton.h"
 #include "ui/framework/CReportList.h"
-#include "ui/framework/Clipboard.h"
 #include "ui/shortcuts/CShortcutsPropSheet.h"
 
 #include <QLineEdit>
@@ -34,12 +33,13 @@ struct PlayedEditor {
     bool pastedTransient = false;
     void Attach(ServiceFixture& f)
     {
-        f.fakes.keyboard->onKey = [this](int vk, bool up) {
+        platform::FakeClipboardWriter* clipboard = f.fakes.clipboardWriter;
+        f.fakes.keyboard->onKey = [this, clipboard](int vk, bool up) {
             if (vk == platform::VK_C && up && !word.isEmpty())
-                ui::SetClipboardText(word);
+                clipboard->SetText(word, false);
             if (vk == platform::VK_V && up) {
                 bool secret = false;
-                pasted << ui::ClipboardText(&secret);
+                pasted << clipboard->Text(&secret);
                 pastedTransient = secret;
             }
         };
@@ -93,7 +93,7 @@ private slots:
         PlayedEditor editor;
         editor.word = typed;
         editor.Attach(f);
-        ui::SetClipboardText("the user's own text");
+        f.fakes.clipboardWriter->SetText("the user's own text", false);
 
         f.dlg->OnResolveShortcutMsg();
 
@@ -110,7 +110,7 @@ private slots:
             QCOMPARE(f.dlg->TrayIconNumber(), 129);
         }
         bool secret = true;
-        QCOMPARE(ui::ClipboardText(&secret), QString("the user's own text"));
+        QCOMPARE(f.fakes.clipboardWriter->Text(&secret), QString("the user's own text"));
         QVERIFY(!secret);
         QCOMPARE(f.main.m_hHook, 0); // removed throughout and installed again (no helper in tests)
     }
@@ -120,10 +120,9 @@ private slots:
         ServiceFixture f;
         PlayedEditor editor; // nothing before the caret
         editor.Attach(f);
-        QApplication::clipboard()->clear();
-        QCOMPARE(f.dlg->ResolveShortcut(), 0);
+        QCOMPARE(f.main.ResolveShortcut(), 0);
         QCOMPARE(f.fakes.keyboard->events, CopyWord);
-        QCOMPARE(ui::ClipboardText(), QString());
+        QCOMPARE(f.fakes.clipboardWriter->Text(nullptr), QString());
     }
 
     void NothingHappensWhileDisabledAndWithAutoPasteOffTheTextWaitsOnTheClipboard()
@@ -139,9 +138,9 @@ private slots:
 
         f.main.m_bEnabled = 1;
         f.main.m_bAutoPasteShortcut = 0;
-        QCOMPARE(f.dlg->ResolveShortcut(), 1);
+        QCOMPARE(f.main.ResolveShortcut(), 1);
         QCOMPARE(f.fakes.keyboard->events, CopyWord);
-        QCOMPARE(ui::ClipboardText(), QString("signature"));
+        QCOMPARE(f.fakes.clipboardWriter->Text(nullptr), QString("signature"));
     }
 
     void NewShortcutPageDerivesNamesAndReportsWhatIsMissing()
@@ -231,7 +230,7 @@ private slots:
             sheet.m_listPage.m_btnInsert->click();
         });
         QCOMPARE(result, 0);
-        QCOMPARE(ui::ClipboardText(), QString("text of ab"));
+        QCOMPARE(f.fakes.clipboardWriter->Text(nullptr), QString("text of ab"));
 
         CShortcutsPropSheet again("Shortcuts", nullptr, 1);
         messages.Answer(platform::IDYES);

@@ -120,7 +120,7 @@ void TestX11Platform::initTestCase()
     QVERIFY(!xcb_connection_has_error(m_connection));
     m_messageType = Atom(m_connection, "QB_TEST_HOOK_MESSAGE");
 
-    m_services = CreateX11Services();
+    m_services = CreateServices("_QUILLBOX_HOOK_MESSAGE");
     m_keyboard = dynamic_cast<X11Keyboard*>(m_services->keyboard.get());
     m_foreground = dynamic_cast<X11Foreground*>(m_services->foreground.get());
     m_quietWait = dynamic_cast<X11QuietWait*>(m_services->quietWait.get());

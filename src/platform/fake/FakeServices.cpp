@@ -11,12 +11,15 @@ FakeServices CreateFakeServices()
     auto quietWait = std::make_unique<FakeQuietWait>();
     auto shell = std::make_unique<FakeShell>();
     auto clipboard = std::make_unique<FakeClipboardReader>();
-    FakeServices fakes{{}, keyboard.get(), foreground.get(), quietWait.get(), shell.get(), clipboard.get()};
+    auto clipboardWriter = std::make_unique<FakeClipboardWriter>();
+    FakeServices fakes{{},           keyboard.get(),  foreground.get(), quietWait.get(),
+                       shell.get(),  clipboard.get(), clipboardWriter.get()};
     fakes.services.keyboard = std::move(keyboard);
     fakes.services.foreground = std::move(foreground);
     fakes.services.quietWait = std::move(quietWait);
     fakes.services.shell = std::move(shell);
     fakes.services.clipboard = std::move(clipboard);
+    fakes.services.clipboardWriter = std::move(clipboardWriter);
     return fakes;
 }
 

@@ -3,6 +3,7 @@
 // objects so that a test can arrange and inspect them.
 #include "platform/Platform.h"
 #include "platform/fake/FakeClipboardReader.h"
+#include "platform/fake/FakeClipboardWriter.h"
 #include "platform/fake/FakeForeground.h"
 #include "platform/fake/FakeKeyboard.h"
 #include "platform/fake/FakeQuietWait.h"
@@ -17,6 +18,7 @@ struct FakeServices {
     FakeQuietWait* quietWait;
     FakeShell* shell;
     FakeClipboardReader* clipboard;
+    FakeClipboardWriter* clipboardWriter;
 };
 
 FakeServices CreateFakeServices();

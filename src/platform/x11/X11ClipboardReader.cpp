@@ -68,7 +68,7 @@ X11ClipboardReader::X11ClipboardReader()
         m_clipboard = InternAtom(m_connection, "CLIPBOARD");
         m_targets = InternAtom(m_connection, "TARGETS");
         m_incr = InternAtom(m_connection, "INCR");
-        m_hint = InternAtom(m_connection, "x-kde-passwordManagerHint");
+        m_hint = InternAtom(m_connection, kSecretMimeType);
         m_property = InternAtom(m_connection, "_QUILLBOX_CLIPBOARD");
         m_utf8 = InternAtom(m_connection, "UTF8_STRING");
         m_mimeUtf8 = InternAtom(m_connection, "text/plain;charset=utf-8");
@@ -158,7 +158,7 @@ ClipboardContent X11ClipboardReader::ReadClipboard()
         return content;
     if (offered.contains(m_hint)) {
         const std::optional<Data> hint = Convert(m_hint);
-        if (hint && hint->bytes.trimmed() == "secret") {
+        if (hint && IsSecretMark(hint->bytes)) {
             content.secret = true;
             return content;
         }

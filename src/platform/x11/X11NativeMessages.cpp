@@ -1,6 +1,5 @@
 #include "platform/x11/X11NativeMessages.h"
 
-#include "hook/HookMessages.h"
 #include "platform/x11/XcbAtom.h"
 
 #include <QGuiApplication>
@@ -8,11 +7,11 @@
 
 namespace platform {
 
-X11NativeMessages::X11NativeMessages()
+X11NativeMessages::X11NativeMessages(const QByteArray& messageType)
 {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (x11 && x11->connection())
-        m_nAtom = InternAtom(x11->connection(), QB_HOOK_MESSAGE_ATOM);
+        m_nAtom = InternAtom(x11->connection(), messageType.constData());
 }
 
 std::optional<NativeMessage> X11NativeMessages::Decode(const QByteArray& eventType, void* message)
@@ -26,7 +25,8 @@ std::optional<NativeMessage> X11NativeMessages::Decode(const QByteArray& eventTy
     if (client->format != 32 || client->type != m_nAtom)
         return std::nullopt;
     // The words are 32-bit on the wire; numbers and parameters are small and never negative.
-    return NativeMessage{long(client->data.data32[0]), long(client->data.data32[1]), long(client->data.data32[2])};
+    const auto* words = client->data.data32;
+    return NativeMessage{long(words[0]), long(words[1]), long(words[2]), {words[3], words[4]}};
 }
 
 } // namespace platform

@@ -3,11 +3,11 @@
 
 namespace platform {
 
-// Recognises the keyboard helper's ClientMessage events (format 32, type
-// "_QUILLBOX_HOOK_MESSAGE") among the xcb events Qt hands to a window.
+// Recognises the keyboard helper's ClientMessage events (format 32, of the type messageType names)
+// among the xcb events Qt hands to a window.
 class X11NativeMessages final : public INativeMessages {
 public:
-    X11NativeMessages();
+    explicit X11NativeMessages(const QByteArray& messageType);
     std::optional<NativeMessage> Decode(const QByteArray& eventType, void* message) override;
 
 private:

@@ -1,6 +1,7 @@
 #include "platform/x11/X11Services.h"
 
 #include "platform/x11/X11ClipboardReader.h"
+#include "platform/x11/X11ClipboardWriter.h"
 #include "platform/x11/X11Foreground.h"
 #include "platform/x11/X11Keyboard.h"
 #include "platform/x11/X11NativeMessages.h"
@@ -14,15 +15,16 @@
 
 namespace platform {
 
-std::unique_ptr<Services> CreateX11Services()
+std::unique_ptr<Services> CreateServices(const QByteArray& messageType)
 {
     auto services = std::make_unique<Services>();
     services->keyboard = std::make_unique<X11Keyboard>();
     services->foreground = std::make_unique<X11Foreground>();
     services->quietWait = std::make_unique<X11QuietWait>();
     services->shell = std::make_unique<X11Shell>();
-    services->messages = std::make_unique<X11NativeMessages>();
+    services->messages = std::make_unique<X11NativeMessages>(messageType);
     services->clipboard = std::make_unique<X11ClipboardReader>();
+    services->clipboardWriter = std::make_unique<X11ClipboardWriter>();
     return services;
 }
 
@@ -32,7 +34,7 @@ void InstallDisplayLossHandler()
     XSetIOErrorHandler([](Display*) { return 0; });
 }
 
-bool IsX11Session(QString* why)
+bool SessionSupported(QString* why)
 {
     const auto notX11 = [why](const QString& text) {
         if (why)

@@ -8,7 +8,6 @@
 #include "ui/framework/CIconButton.h"
 #include "ui/framework/CPropertySheet.h"
 #include "ui/framework/CReportList.h"
-#include "ui/framework/Clipboard.h"
 #include "ui/framework/ModalLoop.h"
 #include "ui/framework/RunHandler.h"
 
@@ -98,17 +97,11 @@ void CClipboardManagerPage::OnInsertText()
     CMain* main = GetMain();
     const QString text = main->m_pClipboard->At(item).m_strText;
     main->UseClipboardItem(item);
-    ui::SetClipboardText(text);
+    main->Platform().clipboardWriter->SetText(text);
     // Pasted only into a window recorded when the keys opened the sheet; opened from the tray menu,
     // the text waits on the clipboard for the user to paste it.
-    if (main->m_pPrevForegroundWnd) {
-        platform::Services& os = main->Platform();
-        os.foreground->SetForegroundWindow(main->m_pPrevForegroundWnd);
-        os.keyboard->KeyEvent(platform::VK_CONTROL, false);
-        os.keyboard->KeyEvent(platform::VK_V, false);
-        os.keyboard->KeyEvent(platform::VK_V, true);
-        os.keyboard->KeyEvent(platform::VK_CONTROL, true);
-    }
+    if (main->m_pPrevForegroundWnd)
+        main->PasteIntoWindow(main->m_pPrevForegroundWnd);
     if (CPropertySheet* sheet = Sheet())
         sheet->EndDialog(ui::IDQUIT);
 }

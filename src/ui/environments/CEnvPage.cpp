@@ -3,8 +3,6 @@
 #include "core/CMain.h"
 #include "data/Environments.h"
 #include "platform/MessageBox.h"
-#include "platform/Paths.h"
-#include "platform/Platform.h"
 #include "ui/framework/CIconButton.h"
 #include "ui/framework/CPropertySheet.h"
 #include "ui/framework/CReportList.h"
@@ -12,12 +10,8 @@
 #include "ui/framework/RunHandler.h"
 
 #include <QHBoxLayout>
-#include <QLoggingCategory>
 #include <QVBoxLayout>
 
-namespace {
-Q_LOGGING_CATEGORY(lcEnvironments, "quillbox.environments", QtWarningMsg)
-} // namespace
 
 CEnvPage::CEnvPage(QWidget* parent)
     : CPropertyPage(QStringLiteral("Environments"), parent)
@@ -46,7 +40,7 @@ void CEnvPage::Fill()
     m_list->SetColumns({{QStringLiteral("Name"), 1, 4},
                         {QStringLiteral("Description"), 3, 4},
                         {QStringLiteral("ID"), 0, 1}});
-    for (const data::EnvRecord& env : data::LoadEnvironments(GetMain()->m_strDatabase))
+    for (const data::EnvRecord& env : GetMain()->GetEnvironments())
         m_list->AddRow({env.name, env.desc, QString::number(env.id)});
     if (CPropertySheet* sheet = Sheet()) {
         sheet->raise();
@@ -69,31 +63,11 @@ void CEnvPage::OnDoubleClick(int row)
     const std::optional<int> envId = SelectedEnvironment();
     if (!envId)
         return;
-    Launch(*envId);
+    // Reported once every application has been handed over, so that none waits for the user.
+    for (const QString& failure : GetMain()->LaunchEnvironment(*envId))
+        platform::ShowMessage(failure, platform::MsgStyle::Exclamation);
     if (CPropertySheet* sheet = Sheet())
         sheet->EndDialog(ui::IDQUIT);
-}
-
-void CEnvPage::Launch(int envId)
-{
-    platform::IShell& shell = *GetMain()->Platform().shell;
-    QStringList failures;
-    for (const data::AppRecord& app : data::LoadApps(GetMain()->m_strDatabase, envId)) {
-        // The whole command line is one argument of the program, as it was typed.
-        const QString parameters =
-            app.cmdLine.isEmpty() ? QString() : QLatin1Char('"') + app.cmdLine + QLatin1Char('"');
-        const QString folder = platform::FolderOf(app.path);
-        qCDebug(lcEnvironments).noquote() << "environment" << envId << "starts" << app.path << "in" << folder;
-        QString error;
-        if (!shell.ShellExecute(app.path, parameters, folder, &error)) {
-            qCWarning(lcEnvironments).noquote()
-                << "environment" << envId << "could not start" << app.path << "-" << error;
-            failures << QStringLiteral("%1 could not be started:\n%2").arg(app.path, error);
-        }
-    }
-    // Reported once every application has been handed over, so that none waits for the user.
-    for (const QString& failure : failures)
-        platform::ShowMessage(failure, platform::MsgStyle::Exclamation);
 }
 
 void CEnvPage::OnRemove()
@@ -101,7 +75,7 @@ void CEnvPage::OnRemove()
     const std::optional<int> envId = SelectedEnvironment();
     if (!envId)
         return;
-    data::RemoveEnvironment(GetMain()->m_strDatabase, *envId);
+    GetMain()->RemoveEnvironment(*envId);
     Fill();
 }
 
@@ -111,6 +85,6 @@ void CEnvPage::OnRemoveAll()
                               platform::MsgStyle::Question)
         != platform::IDYES)
         return;
-    data::RemoveAllEnvironments(GetMain()->m_strDatabase);
+    GetMain()->RemoveAllEnvironments();
     Fill();
 }

@@ -32,5 +32,4 @@ protected:
 private:
     // The id of the first selected environment; none when no row is selected.
     std::optional<int> SelectedEnvironment() const;
-    void Launch(int envId);
 };

@@ -134,7 +134,7 @@ void CNewEnvPage::OnAddEnvironment()
     for (int row = 0; row < m_list->RowCount(); ++row)
         apps.append({m_list->Text(row, NameColumn), m_list->Text(row, CmdLineColumn), m_list->Text(row, PathColumn)});
     // A refused write throws before anything below: the page keeps what was typed.
-    data::AddEnvironment(GetMain()->m_strDatabase, name, desc, apps);
+    GetMain()->AddEnvironment(name, desc, apps);
     m_editName->clear();
     m_editDesc->clear();
     m_list->DeleteAllRows();

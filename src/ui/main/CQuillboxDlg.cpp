@@ -4,7 +4,6 @@
 #include "platform/MessageBox.h"
 #include "hook/HookMessage.h"
 #include "ui/common/CAboutDlg.h"
-#include "ui/framework/Clipboard.h"
 #include "ui/framework/Resources.h"
 #include "ui/framework/RunHandler.h"
 #include "core/LogCategories.h"
@@ -109,17 +108,6 @@ void CQuillboxDlg::SetTrayIcon(int number)
     qCDebug(lcTray) << "tray icon" << number << m_nid->toolTip();
 }
 
-QString CQuillboxDlg::GetClipboard()
-{
-    return ui::ClipboardText();
-}
-
-int CQuillboxDlg::SetClipboard(const QString& text, bool transient)
-{
-    ui::SetClipboardText(text, transient);
-    return 1;
-}
-
 void CQuillboxDlg::RemoveHook()
 {
     GetMain()->RemoveHook();
@@ -149,31 +137,26 @@ bool CQuillboxDlg::nativeEvent(const QByteArray& eventType, void* message, qintp
 
 void CQuillboxDlg::DispatchHookMessage(long number, long lParam)
 {
+    // The keyboard helper's message map. 0x41C and 0x41D are accepted and mean nothing.
+    using Handler = int (*)(CQuillboxDlg&, long lParam);
+    static constexpr struct {
+        long number;
+        Handler handler;
+    } map[] = {
+        {QB_MSG_MOUSE, [](CQuillboxDlg& self, long) { return self.OnMouseMsg(); }},
+        {QB_MSG_COPY, [](CQuillboxDlg& self, long) { return self.OnCopyMsg(); }},
+        {QB_MSG_CLIPBOARD_MANAGER, [](CQuillboxDlg& self, long lParam) { return self.OnPasteMsg(lParam); }},
+        {QB_MSG_EXPAND, [](CQuillboxDlg& self, long) { return self.OnResolveShortcutMsg(); }},
+        {QB_MSG_SHOW_SHORTCUTS, [](CQuillboxDlg& self, long) { return self.OnShowShortcutsMsg(); }},
+        {QB_MSG_SHOW_SOURCES, [](CQuillboxDlg& self, long) { return self.OnShowSourcesMsg(); }},
+        {QB_MSG_SHOW_ENVIRONMENTS, [](CQuillboxDlg& self, long) { return self.OnShowEnvironmentsMsg(); }},
+    };
     qCDebug(lcHook, "message 0x%lx lParam %ld", number, lParam);
-    switch (number) {
-    case QB_MSG_MOUSE:
-        OnMouseMsg();
-        break;
-    case QB_MSG_COPY:
-        OnCopyMsg();
-        break;
-    case QB_MSG_CLIPBOARD_MANAGER:
-        OnPasteMsg(lParam);
-        break;
-    case QB_MSG_EXPAND:
-        OnResolveShortcutMsg();
-        break;
-    case QB_MSG_SHOW_SHORTCUTS:
-        OnShowShortcutsMsg();
-        break;
-    case QB_MSG_SHOW_SOURCES:
-        OnShowSourcesMsg();
-        break;
-    case QB_MSG_SHOW_ENVIRONMENTS:
-        OnShowEnvironmentsMsg();
-        break;
-    default: // 0x41C and 0x41D are accepted and mean nothing
-        break;
+    for (const auto& entry : map) {
+        if (entry.number == number) {
+            entry.handler(*this, lParam);
+            return;
+        }
     }
 }
 
@@ -346,7 +329,7 @@ int CQuillboxDlg::OnCloseSplashWnd()
 
 int CQuillboxDlg::OnResolveShortcutMsg()
 {
-    if (GetMain()->m_bEnabled && ResolveShortcut() == 1)
+    if (GetMain()->m_bEnabled && GetMain()->ResolveShortcut() == 1)
         StartFlash();
     return 0;
 }

@@ -43,11 +43,6 @@ public:
     // Destroys the native window at shutdown.
     bool DestroyWindow();
 
-    // The clipboard: plain text read, and text written in every text format. A transient text
-    // (the expansion's sentinel and replacement) is marked so that clipboard histories skip it.
-    QString GetClipboard();
-    int SetClipboard(const QString& text, bool transient = false);
-
     // The keyboard helper, at most one installed at a time.
     void RemoveHook();
     void InstallHook();
@@ -79,8 +74,6 @@ public:
     void OnSystrayAbout();
     void OnSystrayQuit();
 
-    // Replaces the word before the caret by its shortcut's text; 1 when it did.
-    int ResolveShortcut();
     // Shows the flash icon for two seconds.
     void StartFlash();
     // Timer 3, the clipboard auto save: started (60,000 ms) or stopped.
@@ -89,7 +82,6 @@ public:
     // What the tray shows, for tests and the log: the icon number (129, 141 or 144) and the tip.
     int TrayIconNumber() const { return m_nTrayIcon; }
     QString TrayTip() const;
-    QMenu* HeldMenu() const { return m_menu; }
     bool IsSheetOpen(SheetKind kind) const;
     bool IsCopyPending() const { return m_bCopyPending; }
 
@@ -185,6 +177,4 @@ private:
     QBasicTimer m_copyTimer;
     QBasicTimer m_flashTimer;
     QBasicTimer m_autoSaveTimer;
-    // The expansion is not re-entered while it runs.
-    bool m_bResolving = false;
 };

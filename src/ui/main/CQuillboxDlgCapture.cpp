@@ -8,8 +8,6 @@
 namespace {
 
 constexpr int CopyAbsorbMs = 200;
-// Time for the copying application to put its data on the clipboard.
-constexpr int CopySettleMs = 40;
 
 } // namespace
 
@@ -25,7 +23,7 @@ int CQuillboxDlg::OnCopyMsg()
         return 0;
     m_bCopyPending = 1;
     m_copyTimer.start(CopyAbsorbMs, this);
-    main->Platform().quietWait->QuietWait(CopySettleMs);
+    // The notice of a new owner means the text can be asked for now: the owner serves it on request.
     if (main->m_bClipboardActive)
         main->CaptureClipboard();
     return 0;

@@ -6,7 +6,6 @@
 #include "ui/framework/CIconButton.h"
 #include "ui/framework/CPropertySheet.h"
 #include "ui/framework/CReportList.h"
-#include "ui/framework/Clipboard.h"
 #include "ui/framework/ModalLoop.h"
 #include "ui/framework/RunHandler.h"
 
@@ -70,7 +69,7 @@ void CAvailableShortcutsPage::OnInsertText()
     const int row = m_list->SelectedRow();
     if (row < 0)
         return;
-    ui::SetClipboardText(m_list->Text(row, 2));
+    GetMain()->Platform().clipboardWriter->SetText(m_list->Text(row, 2));
     if (CPropertySheet* sheet = Sheet())
         sheet->EndDialog(ui::IDQUIT);
 }

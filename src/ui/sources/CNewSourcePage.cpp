@@ -111,7 +111,7 @@ void CNewSourcePage::OnAdd()
         return refuse(QStringLiteral("Please select a file."));
 
     // A refused row throws past the clearing: the page keeps what was typed.
-    data::AddSource(GetMain()->m_strDatabase, record);
+    GetMain()->AddSource(record);
     Clear();
 }
 

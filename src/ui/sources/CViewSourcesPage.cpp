@@ -60,7 +60,7 @@ void CViewSourcesPage::Fill()
                         {QStringLiteral("Description"), 1, 4},
                         {QStringLiteral("ID"), 0, 1},
                         {QStringLiteral("Path"), 0, 1}});
-    for (const data::SourceRecord& record : data::LoadSources(GetMain()->m_strDatabase))
+    for (const data::SourceRecord& record : GetMain()->GetSources())
         m_list->AddRow({record.lang, record.field, record.fileName, record.desc, QString::number(record.id), record.path});
     if (CPropertySheet* sheet = Sheet()) {
         sheet->raise();
@@ -73,24 +73,9 @@ void CViewSourcesPage::OnOpen()
     const int row = m_list->SelectedRow();
     if (row < 0)
         return;
-    CMain* main = GetMain();
     const QString path = m_list->Text(row, ColPath);
-    const QString openWith = data::OpenWith(main->m_strDatabase, m_list->Text(row, ColId).toInt());
-    const QString folder = platform::FolderOf(path);
-    platform::IShell& shell = *main->Platform().shell;
-
     QString error;
-    bool started = false;
-    if (openWith == data::kOpenWithEditor) {
-        if (main->m_strEditorPath == QLatin1String("notepad"))
-            started = shell.OpenInDefaultEditor(path, folder, &error);
-        else
-            // Quoted, so that a path with blanks reaches the editor as one argument.
-            started = shell.ShellExecute(main->m_strEditorPath, QLatin1Char('"') + path + QLatin1Char('"'), folder, &error);
-    } else {
-        started = shell.ShellExecute(path, QString(), folder, &error);
-    }
-    if (!started)
+    if (!GetMain()->OpenSource(m_list->Text(row, ColId).toInt(), path, &error))
         ReportShellFailure(path, error);
 }
 
@@ -108,7 +93,7 @@ void CViewSourcesPage::OnDelete()
     const int row = m_list->SelectedRow();
     if (row < 0)
         return;
-    data::DeleteSource(GetMain()->m_strDatabase, m_list->Text(row, ColId).toInt());
+    GetMain()->DeleteSource(m_list->Text(row, ColId).toInt());
     Fill();
 }
 
@@ -118,7 +103,7 @@ void CViewSourcesPage::OnRemoveAll()
                               platform::MsgStyle::Question)
         != platform::IDYES)
         return;
-    data::DeleteAllSources(GetMain()->m_strDatabase);
+    GetMain()->DeleteAllSources();
     Fill();
 }
 

@@ -1,10 +1,8 @@
 // The expansion: the word before the caret in the application in front is selected and copied; when
 // it is a shortcut, its text is pasted over it; the user's clipboard text is put back.
-#include "ui/main/CQuillboxDlg.h"
-
 #include "core/CMain.h"
+
 #include "data/CShortcut.h"
-#include "platform/Platform.h"
 
 namespace {
 
@@ -19,71 +17,67 @@ constexpr int CopyBoundMs = 400;
 constexpr int PasteSettleMs = 10;
 constexpr int PasteBoundMs = 1000;
 
-struct KeyStep {
-    int vk;
-    bool up;
-};
+using platform::VK_C;
+using platform::VK_CONTROL;
+using platform::VK_LEFT;
+using platform::VK_RIGHT;
+using platform::VK_SHIFT;
 
 } // namespace
 
-int CQuillboxDlg::ResolveShortcut()
+int CMain::ResolveShortcut()
 {
     if (m_bResolving)
         return 0;
     m_bResolving = true;
-    CMain* main = GetMain();
-    platform::Services& os = main->Platform();
-    auto send = [&os](std::initializer_list<KeyStep> steps) {
-        for (const KeyStep& step : steps)
-            os.keyboard->KeyEvent(step.vk, step.up);
-    };
+    platform::Services& os = Platform();
+    platform::IClipboardWriter& clipboard = *os.clipboardWriter;
     auto finish = [this](int result) {
         InstallHook();
         m_bResolving = false;
         return result;
     };
-    using namespace platform;
 
     RemoveHook();
-    const QString saved = GetClipboard();
-    SetClipboard(Sentinel, true);
+    const QString saved = clipboard.Text();
+    clipboard.SetText(Sentinel, true);
     // Select the word before the caret (Ctrl+Shift+Left) and copy it (Ctrl+C); Ctrl is released
     // first, whatever the user still holds.
-    send({{VK_CONTROL, true}, {VK_SHIFT, false}, {VK_CONTROL, false}, {VK_LEFT, false}, {VK_LEFT, true},
-          {VK_CONTROL, true}, {VK_SHIFT, true}, {VK_CONTROL, false}, {VK_C, false}, {VK_C, true},
-          {VK_CONTROL, true}});
+    os.keyboard->Send({{VK_CONTROL, true}, {VK_SHIFT, false}, {VK_CONTROL, false}, {VK_LEFT, false}, {VK_LEFT, true},
+                       {VK_CONTROL, true}, {VK_SHIFT, true}, {VK_CONTROL, false}, {VK_C, false}, {VK_C, true},
+                       {VK_CONTROL, true}});
     os.quietWait->QuietWait(WaitMs);
     // WORKAROUND: Qt may go on answering from its own copy for a moment after the editor took the
     // clipboard, so the word is polled for until it differs from the sentinel.
-    QString word = GetClipboard();
+    QString word = clipboard.Text();
     for (int waited = WaitMs; word == Sentinel && waited < CopyBoundMs; waited += WaitMs) {
         os.quietWait->QuietWait(WaitMs);
-        word = GetClipboard();
+        word = clipboard.Text();
     }
     if (word.isEmpty() || word == Sentinel) {
-        SetClipboard(saved);
+        clipboard.SetText(saved);
         return finish(0);
     }
 
-    ShortcutRecord* record = main->FindShortcut(word);
+    ShortcutRecord* record = FindShortcut(word);
     if (!record) {
         // Move the selection's moving end back: the caret stays where it was, nothing selected.
-        send({{VK_SHIFT, false}, {VK_CONTROL, false}, {VK_RIGHT, false}, {VK_RIGHT, true}, {VK_CONTROL, true},
-              {VK_SHIFT, true}});
-        SetClipboard(saved);
+        os.keyboard->Send({{VK_SHIFT, false}, {VK_CONTROL, false}, {VK_RIGHT, false}, {VK_RIGHT, true},
+                           {VK_CONTROL, true}, {VK_SHIFT, true}});
+        clipboard.SetText(saved);
         return finish(0);
     }
     const QString text = record->text;
     os.quietWait->QuietWait(WaitMs);
-    if (!main->m_bAutoPasteShortcut) {
+    if (!m_bAutoPasteShortcut) {
         // Not pasted: the text waits on the clipboard and the word stays selected, so the user's
         // own Ctrl+V puts it in place.
-        SetClipboard(text);
+        clipboard.SetText(text);
         return finish(1);
     }
-    SetClipboard(text, true);
-    send({{VK_CONTROL, false}, {VK_V, false}, {VK_V, true}, {VK_CONTROL, true}});
+    clipboard.SetText(text, true);
+    os.keyboard->Send(platform::PasteKeys);
     os.quietWait->WaitForPasteServed(PasteSettleMs, PasteBoundMs);
-    SetClipboard(saved);
+    clipboard.SetText(saved);
     return finish(1);
 }
