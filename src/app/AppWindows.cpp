@@ -8,6 +8,12 @@
 AppWindows::~AppWindows()
 {
     Destroy();
+    delete m_pTray;
+    delete m_pSplash;
+    if (m_pMain) {
+        m_pMain->m_pTrayDlg = nullptr;
+        m_pMain->m_pSplashDlg = nullptr;
+    }
 }
 
 void AppWindows::Create(CMain& main)
@@ -47,16 +53,10 @@ void AppWindows::ShowNotice(const QString& text)
 
 void AppWindows::Destroy()
 {
-    if (m_pTray) {
+    // The objects go with the controller; their windows go now, before the preferences are written.
+    if (m_pTray && !m_bDestroyed) {
         m_pTray->DestroySystrayIcon();
         m_pTray->DestroyWindow();
     }
-    delete m_pTray;
-    delete m_pSplash;
-    m_pTray = nullptr;
-    m_pSplash = nullptr;
-    if (m_pMain) {
-        m_pMain->m_pTrayDlg = nullptr;
-        m_pMain->m_pSplashDlg = nullptr;
-    }
+    m_bDestroyed = true;
 }

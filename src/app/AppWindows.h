@@ -21,4 +21,5 @@ private:
     CMain* m_pMain = nullptr;
     CSplashDlg* m_pSplash = nullptr;
     CQuillboxDlg* m_pTray = nullptr;
+    bool m_bDestroyed = false;
 };

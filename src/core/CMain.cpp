@@ -45,6 +45,7 @@ CMain::CMain()
 
 CMain::~CMain()
 {
+    m_pWindows.reset();
     delete m_pShortcut;
     delete m_pClipboard;
     if (s_pCurrent == this)

@@ -19,6 +19,7 @@ public:
     virtual void HideSplash() = 0;
     // A message for the user that needs no answer.
     virtual void ShowNotice(const QString& text) = 0;
-    // Removes the tray icon and destroys the windows.
+    // Removes the tray icon and destroys the main window's native window (the objects themselves go
+    // with the controller).
     virtual void Destroy() = 0;
 };
