@@ -8,14 +8,13 @@ namespace {
 
 // Put on the clipboard before the copy, so that a copy that copied nothing is told apart.
 const QString Sentinel = QStringLiteral("cb_empty123");
-constexpr int WaitMs = 10;
-// How long the copied word may take to arrive: the editor answers the synthesized Ctrl+C in its
-// own time, and a word that never comes means the copy copied nothing.
-constexpr int CopyBoundMs = 400;
-// After the paste, the clipboard is restored once the editor has fetched the text and asked for
-// nothing more for this long, or after the bound.
-constexpr int PasteSettleMs = 10;
-constexpr int PasteBoundMs = 1000;
+// How long the editor may take to take the clipboard after the synthesized Ctrl+C: it answers in
+// its own time, and a copy that never comes means the copy copied nothing.
+constexpr int CopyBoundMs = 300;
+// After the paste, the user's clipboard comes back as soon as the editor has fetched the text,
+// or after the bound; the whole expansion stays under half a second.
+constexpr int PasteSettleMs = 0;
+constexpr int PasteBoundMs = 150;
 
 using platform::VK_C;
 using platform::VK_CONTROL;
@@ -46,14 +45,8 @@ int CMain::ResolveShortcut()
     os.keyboard->Send({{VK_CONTROL, true}, {VK_SHIFT, false}, {VK_CONTROL, false}, {VK_LEFT, false}, {VK_LEFT, true},
                        {VK_CONTROL, true}, {VK_SHIFT, true}, {VK_CONTROL, false}, {VK_C, false}, {VK_C, true},
                        {VK_CONTROL, true}});
-    os.quietWait->QuietWait(WaitMs);
-    // WORKAROUND: Qt may go on answering from its own copy for a moment after the editor took the
-    // clipboard, so the word is polled for until it differs from the sentinel.
-    QString word = clipboard.Text();
-    for (int waited = WaitMs; word == Sentinel && waited < CopyBoundMs; waited += WaitMs) {
-        os.quietWait->QuietWait(WaitMs);
-        word = clipboard.Text();
-    }
+    // The word is there once the editor has taken the clipboard from the sentinel.
+    const QString word = os.quietWait->WaitForClipboardTaken(CopyBoundMs) ? clipboard.Text() : QString();
     if (word.isEmpty() || word == Sentinel) {
         clipboard.SetText(saved);
         return finish(0);
@@ -68,7 +61,6 @@ int CMain::ResolveShortcut()
         return finish(0);
     }
     const QString text = record->text;
-    os.quietWait->QuietWait(WaitMs);
     if (!m_bAutoPasteShortcut) {
         // Not pasted: the text waits on the clipboard and the word stays selected, so the user's
         // own Ctrl+V puts it in place.

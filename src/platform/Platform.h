@@ -65,6 +65,9 @@ public:
     // Serves the display connection (clipboard requests of other applications) for at least ms
     // milliseconds without dispatching timers, input or hook messages to the program's windows.
     virtual void QuietWait(int ms) = 0;
+    // After a synthesized copy: serves the display until another application has taken the
+    // clipboard from this program, or until capMs have passed. Returns true when it was taken.
+    virtual bool WaitForClipboardTaken(int capMs) = 0;
     // After a synthesized paste: serves the display until a request for the clipboard's text has
     // been answered and no new request came for settleMs, or until capMs have passed.
     // Returns true when a text request was served.

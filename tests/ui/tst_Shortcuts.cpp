@@ -36,7 +36,7 @@ struct PlayedEditor {
         platform::FakeClipboardWriter* clipboard = f.fakes.clipboardWriter;
         f.fakes.keyboard->onKey = [this, clipboard](int vk, bool up) {
             if (vk == platform::VK_C && up && !word.isEmpty())
-                clipboard->SetText(word, false);
+                clipboard->Copy(word);
             if (vk == platform::VK_V && up) {
                 bool secret = false;
                 pasted << clipboard->Text(&secret);

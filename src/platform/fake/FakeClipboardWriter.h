@@ -13,7 +13,17 @@ public:
         bool secret = false;
     };
 
-    void SetText(const QString& text, bool secret) override { history.append({text, secret}); }
+    void SetText(const QString& text, bool secret) override
+    {
+        history.append({text, secret});
+        ownedByProgram = true;
+    }
+    // Another application copies text: it owns the clipboard now.
+    void Copy(const QString& text)
+    {
+        history.append({text, false});
+        ownedByProgram = false;
+    }
     QString Text(bool* secret) override
     {
         if (secret)
@@ -22,6 +32,7 @@ public:
     }
 
     QList<Entry> history; // the last entry is the clipboard now
+    bool ownedByProgram = false;
 };
 
 } // namespace platform

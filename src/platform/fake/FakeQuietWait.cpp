@@ -9,6 +9,14 @@ void FakeQuietWait::QuietWait(int ms)
         onWait(waits.last());
 }
 
+bool FakeQuietWait::WaitForClipboardTaken(int capMs)
+{
+    waits.append({Wait::ClipboardTaken, 0, capMs});
+    if (onWait)
+        onWait(waits.last());
+    return clipboard && !clipboard->ownedByProgram;
+}
+
 bool FakeQuietWait::WaitForPasteServed(int settleMs, int capMs)
 {
     waits.append({Wait::PasteServed, settleMs, capMs});

@@ -19,6 +19,7 @@ FakeServices CreateFakeServices()
     fakes.services.quietWait = std::move(quietWait);
     fakes.services.shell = std::move(shell);
     fakes.services.clipboard = std::move(clipboard);
+    fakes.quietWait->clipboard = clipboardWriter.get();
     fakes.services.clipboardWriter = std::move(clipboardWriter);
     return fakes;
 }

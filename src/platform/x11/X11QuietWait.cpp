@@ -66,6 +66,23 @@ void X11QuietWait::QuietWait(int ms)
     }
 }
 
+bool X11QuietWait::WaitForClipboardTaken(int capMs)
+{
+    Holding holding(*this);
+    const auto cap = Clock::now() + std::chrono::milliseconds(capMs);
+    m_clipboardTaken = false;
+    for (;;) {
+        // Qt handles the SelectionClear the filter saw within the same pump: its clipboard then
+        // asks the new owner instead of answering from its own copy.
+        Pump();
+        if (m_clipboardTaken)
+            return true;
+        if (Clock::now() >= cap)
+            return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(250));
+    }
+}
+
 bool X11QuietWait::WaitForPasteServed(int settleMs, int capMs)
 {
     Holding holding(*this);
@@ -82,7 +99,7 @@ bool X11QuietWait::WaitForPasteServed(int settleMs, int capMs)
             return true;
         if (now >= cap)
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::microseconds(250));
     }
 }
 
@@ -105,6 +122,12 @@ bool X11QuietWait::nativeEventFilter(const QByteArray& eventType, void* message,
             if (m_textTargets.contains(request->target))
                 m_textRequested = true;
         }
+        return false;
+    }
+    case XCB_SELECTION_CLEAR: {
+        const auto* clear = reinterpret_cast<const xcb_selection_clear_event_t*>(event);
+        if (clear->selection == m_clipboardAtom)
+            m_clipboardTaken = true;
         return false;
     }
     case XCB_CLIENT_MESSAGE: {

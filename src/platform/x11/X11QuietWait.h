@@ -34,6 +34,7 @@ public:
     X11QuietWait& operator=(const X11QuietWait&) = delete;
 
     void QuietWait(int ms) override;
+    bool WaitForClipboardTaken(int capMs) override;
     bool WaitForPasteServed(int settleMs, int capMs) override;
 
 private:
@@ -52,6 +53,7 @@ private:
     int m_depth = 0; // waits running, counting nested ones
     QList<std::array<char, 32>> m_held;
     bool m_textRequested = false; // a text-format request for the clipboard came during the wait
+    bool m_clipboardTaken = false; // another client took the clipboard during the wait
     Clock::time_point m_lastRequest;
 };
 
