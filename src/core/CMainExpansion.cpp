@@ -13,7 +13,7 @@ const QString Sentinel = QStringLiteral("cb_empty123");
 constexpr int CopyBoundMs = 300;
 // After the paste, the user's clipboard comes back as soon as the editor has fetched the text,
 // or after the bound; the whole expansion stays under half a second.
-constexpr int PasteSettleMs = 0;
+constexpr int PasteSettleMs = 10;
 constexpr int PasteBoundMs = 150;
 
 using platform::VK_C;

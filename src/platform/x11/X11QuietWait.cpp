@@ -43,6 +43,7 @@ X11QuietWait::X11QuietWait()
         for (const char* target : {"UTF8_STRING", "STRING", "TEXT", "text/plain", "text/plain;charset=utf-8",
                                    "COMPOUND_TEXT"})
             m_textTargets << InternAtom(m_connection, target);
+        m_utf8Atom = m_textTargets.first();
     }
     if (QCoreApplication::instance())
         QCoreApplication::instance()->installNativeEventFilter(this);
@@ -90,12 +91,16 @@ bool X11QuietWait::WaitForPasteServed(int settleMs, int capMs)
     const auto cap = start + std::chrono::milliseconds(capMs);
     const auto settle = std::chrono::milliseconds(settleMs);
     m_textRequested = false;
+    m_utf8Requested = false;
     m_lastRequest = start;
     for (;;) {
         // A request seen by the filter is answered by Qt within the same pump.
         Pump();
         const auto now = Clock::now();
-        if (m_textRequested && now - m_lastRequest >= settle)
+        // UTF8_STRING is the last text target both toolkits ask for (GTK asks for
+        // text/plain;charset=utf-8 first, then for it): once it is served the paste has its text.
+        // After any other text target, a further request may still come within settleMs.
+        if (m_utf8Requested || (m_textRequested && now - m_lastRequest >= settle))
             return true;
         if (now >= cap)
             return false;
@@ -121,6 +126,8 @@ bool X11QuietWait::nativeEventFilter(const QByteArray& eventType, void* message,
             m_lastRequest = Clock::now();
             if (m_textTargets.contains(request->target))
                 m_textRequested = true;
+            if (request->target == m_utf8Atom)
+                m_utf8Requested = true;
         }
         return false;
     }

@@ -49,10 +49,12 @@ private:
     quint32 m_clipboardAtom = 0;
     quint32 m_wmProtocolsAtom = 0;
     QList<quint32> m_textTargets;
+    quint32 m_utf8Atom = 0;
 
     int m_depth = 0; // waits running, counting nested ones
     QList<std::array<char, 32>> m_held;
     bool m_textRequested = false; // a text-format request for the clipboard came during the wait
+    bool m_utf8Requested = false;  // ... for UTF8_STRING, the one the editors ask for last
     bool m_clipboardTaken = false; // another client took the clipboard during the wait
     Clock::time_point m_lastRequest;
 };
