@@ -61,4 +61,14 @@ void HookInstaller::Remove(int handle)
     g_callbacks.erase(handle);
 }
 
+void HookInstaller::Suspend(int handle)
+{
+    qbhook_suspend(handle);
+}
+
+void HookInstaller::Resume(int handle)
+{
+    qbhook_resume(handle);
+}
+
 } // namespace hook

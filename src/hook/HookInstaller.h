@@ -25,6 +25,12 @@ public:
     // Stops the hook: when this returns its chords are released and nothing more is sent.
     // A handle that is not installed (0, removed already) is ignored.
     static void Remove(int handle);
+
+    // Suspends the hook's messages for the span of an expansion or a sheet: its chords stay
+    // grabbed (pressed, they do nothing and reach no application) and nothing is sent. Returns
+    // once the hook has taken it. Resume sends again. Unknown handles are ignored.
+    static void Suspend(int handle);
+    static void Resume(int handle);
 };
 
 } // namespace hook

@@ -238,7 +238,7 @@ void TestQbHookX11::Messages_data()
     QTest::addColumn<QByteArray>("settings"); // the [Hook] group
     QTest::addColumn<int>("pair");
     QTest::addColumn<QList<KeySym>>("locks");
-    QTest::addColumn<QStringList>("actions"); // chords to press, or copy/primary/own/clear
+    QTest::addColumn<QStringList>("actions"); // chords to press, copy/primary/own/clear, suspend/resume
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<QString>("report"); // words of the one report expected, or empty
 
@@ -267,6 +267,12 @@ void TestQbHookX11::Messages_data()
                                            << "";
     QTest::newRow("clipboard cleared") << QByteArray() << 0 << none << QStringList{"copy", "clear"}
                                        << QStringList{"41f"} << "";
+    QTest::newRow("suspended: chords and copies swallowed")
+        << QByteArray() << 0 << none << QStringList{"suspend", "Ctrl+Alt+Space", "copy", "Ctrl+Alt+Shift+S", "resume"}
+        << QStringList{} << "";
+    QTest::newRow("resumed: sends again") << QByteArray() << 0 << none
+                                          << QStringList{"suspend", "resume", "Ctrl+Alt+Space", "copy"}
+                                          << QStringList{"427", "41f"} << "";
     QTest::newRow("settings: an override and an unreadable value")
         << QByteArray("Expand=Ctrl+NoSuchKey\nShowSources=ctrl+super+l") << 0 << none
         << QStringList{"Ctrl+Alt+Space", "Ctrl+Super+L", "Ctrl+Alt+Shift+L"} << QStringList{"427", "429"}
@@ -295,6 +301,10 @@ void TestQbHookX11::Messages()
             TakeClipboard(m_target, m_ownWindow);
         else if (action == QLatin1String("clear"))
             TakeClipboard(m_other, None);
+        else if (action == QLatin1String("suspend"))
+            hook::HookInstaller::Suspend(m_handle);
+        else if (action == QLatin1String("resume"))
+            hook::HookInstaller::Resume(m_handle);
         else
             Press(action);
     }
@@ -302,6 +312,7 @@ void TestQbHookX11::Messages()
     // the message of this last chord, and shows in the list.
     Press(QStringLiteral("Ctrl+Alt+Shift+E"));
     QCOMPARE(Messages(int(messages.size()) + 1), messages + QStringList{"42b"});
+    QVERIFY(!OtherSaw(KeyPress, XK_space, false, m_editor)); // a grabbed chord, suspended or not
     std::lock_guard lock(m_reportMutex);
     QCOMPARE(m_reports.size(), report.isEmpty() ? 0 : 1);
     if (!report.isEmpty())

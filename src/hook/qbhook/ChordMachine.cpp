@@ -23,6 +23,7 @@ KeyOutcome ChordMachine::OnKey(const KeyEventValues& event)
             for (const GrabbedChord& chord : m_chords) {
                 if (chord.keycode == event.keycode && chord.state == state) {
                     m_armed = chord;
+                    m_armedMuted = false;
                     m_pressedInGrab.clear();
                     break;
                 }
@@ -35,7 +36,8 @@ KeyOutcome ChordMachine::OnKey(const KeyEventValues& event)
         return outcome;
     }
     if (m_armed && event.keycode == m_armed->keycode) {
-        m_pending = m_armed->message;
+        if (!m_armedMuted)
+            m_pending = m_armed->message;
         m_armed.reset();
         m_pressedInGrab.clear();
         if (ModifiersUp())
@@ -47,6 +49,12 @@ KeyOutcome ChordMachine::OnKey(const KeyEventValues& event)
     if (m_armed && m_pressedInGrab.erase(event.keycode) == 0)
         outcome.forwardRelease = true;
     return outcome;
+}
+
+void ChordMachine::Discard()
+{
+    m_pending.reset();
+    m_armedMuted = m_armed.has_value();
 }
 
 std::optional<HookMessage> ChordMachine::OnModifiers(unsigned heldModifiers)

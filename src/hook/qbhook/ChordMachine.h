@@ -46,6 +46,10 @@ public:
     // True between the press of a chord's key and its release.
     bool Armed() const { return m_armed.has_value(); }
 
+    // Forgets the message held back for the modifiers, and the one the chord now down would give:
+    // a chord pressed while the hook is suspended sends nothing, even if it ends after the resume.
+    void Discard();
+
 private:
     bool ModifiersUp() const;
 
@@ -53,6 +57,7 @@ private:
     unsigned m_lockBits = 0;
     unsigned m_held = 0;
     std::optional<GrabbedChord> m_armed;
+    bool m_armedMuted = false; // the armed chord gives no message (Discard)
     std::optional<HookMessage> m_pending;
     std::set<unsigned> m_pressedInGrab; // keys whose press the application did not see
 };

@@ -44,12 +44,21 @@ bool X11Hook::Start()
     return false;
 }
 
+namespace {
+void Wake(int fd)
+{
+    const char wake = 1;
+    // The pipe is non-blocking: when it is full, the thread has a wake-up waiting already.
+    while (write(fd, &wake, 1) < 0 && errno == EINTR) {
+    }
+}
+} // namespace
+
 void X11Hook::Stop()
 {
     if (m_thread.joinable()) {
-        const char wake = 1;
-        while (write(m_wake[1], &wake, 1) < 0 && errno == EINTR) {
-        }
+        m_stop = true;
+        Wake(m_wake[1]);
         m_thread.join();
     }
     for (int& fd : m_wake) {
@@ -57,6 +66,42 @@ void X11Hook::Stop()
             close(fd);
         fd = -1;
     }
+}
+
+void X11Hook::Call(std::function<void()> work)
+{
+    std::packaged_task<void()> task(std::move(work));
+    std::future<void> done = task.get_future();
+    {
+        std::lock_guard lock(m_callMutex);
+        if (m_ended || !m_thread.joinable())
+            return;
+        m_calls.push_back(std::move(task));
+    }
+    Wake(m_wake[1]);
+    done.wait(); // also ends when the thread drops the task unrun (a broken promise)
+}
+
+void X11Hook::RunCalls()
+{
+    for (;;) {
+        std::packaged_task<void()> task;
+        {
+            std::lock_guard lock(m_callMutex);
+            if (m_calls.empty())
+                return;
+            task = std::move(m_calls.front());
+            m_calls.pop_front();
+        }
+        task();
+    }
+}
+
+void X11Hook::SetSuspended(bool suspended)
+{
+    m_suspended = suspended;
+    // A chord begun on one side of the change sends nothing on the other.
+    m_machine.Discard();
 }
 
 void X11Hook::OnIoError(Display*, void* user)
@@ -70,6 +115,8 @@ void X11Hook::Run()
 {
     m_display = XOpenDisplay(nullptr);
     if (m_display == nullptr) {
+        std::lock_guard lock(m_callMutex);
+        m_ended = true;
         m_ready.set_value(false);
         return;
     }
@@ -77,6 +124,11 @@ void X11Hook::Run()
     Open();
     m_ready.set_value(true);
     Loop();
+    {
+        std::lock_guard lock(m_callMutex);
+        m_ended = true;
+        m_calls.clear(); // their callers return
+    }
     if (!m_ioError) {
         UngrabAll();
         // The ungrab must be done on the server before Stop returns: the program synthesizes
@@ -249,8 +301,14 @@ void X11Hook::Loop()
                 continue;
             return;
         }
-        if (fds[1].revents != 0)
-            return;
+        if (fds[1].revents != 0) {
+            char drained[64];
+            while (read(m_wake[0], drained, sizeof drained) > 0) {
+            }
+            if (m_stop)
+                return;
+            RunCalls();
+        }
     }
 }
 
@@ -272,7 +330,7 @@ void X11Hook::Handle(XEvent& event)
         }
     } else if (m_fixesEventBase >= 0 && event.type == m_fixesEventBase + XFixesSelectionNotify) {
         const auto& notify = reinterpret_cast<const XFixesSelectionNotifyEvent&>(event);
-        if (notify.subtype != XFixesSetSelectionOwnerNotify)
+        if (notify.subtype != XFixesSetSelectionOwnerNotify || m_suspended)
             return;
         const std::uint32_t target = ReadSharedBlockWindow(m_setup.sharedBlockName.c_str());
         if (target == 0)
@@ -290,6 +348,8 @@ void X11Hook::Handle(XEvent& event)
 
 void X11Hook::Send(const HookMessage& message)
 {
+    if (m_suspended)
+        return;
     // Read at each message: the program writes the block after the hook is installed, and a
     // block that is gone means there is nobody to tell.
     const std::uint32_t target = ReadSharedBlockWindow(m_setup.sharedBlockName.c_str());

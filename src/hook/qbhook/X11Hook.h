@@ -12,7 +12,10 @@
 #include <xcb/xcb.h>
 
 #include <atomic>
+#include <deque>
+#include <functional>
 #include <future>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <utility>
@@ -43,8 +46,18 @@ public:
     // Ungrabs everything on the server, closes the connection and ends the thread.
     void Stop();
 
+    // While suspended the chords stay grabbed (a chord pressed does nothing and does not reach
+    // the application) and nothing is sent. Each returns once the thread has taken it.
+    void Suspend() { Call([this] { SetSuspended(true); }); }
+    void Resume() { Call([this] { SetSuspended(false); }); }
+
 private:
     using Grab = std::pair<unsigned, unsigned>; // keycode, modifier state
+
+    // Runs work on the hook's thread and returns when it is done (at once when the thread ended).
+    void Call(std::function<void()> work);
+    void RunCalls();
+    void SetSuspended(bool suspended);
 
     void Run();
     void Open();
@@ -78,7 +91,13 @@ private:
     std::vector<GrabbedChord> m_grabbed; // what they stand for
     ChordMachine m_machine;
 
-    int m_wake[2] = {-1, -1}; // written by Stop to end the thread's wait
+    bool m_suspended = false;
+
+    int m_wake[2] = {-1, -1}; // written by Stop and Call to end the thread's wait
+    std::mutex m_callMutex;
+    std::deque<std::packaged_task<void()>> m_calls;
+    bool m_ended = false;          // the thread takes no more calls
+    std::atomic<bool> m_stop{false};
     std::promise<bool> m_ready;
     std::thread m_thread;
     std::atomic<bool> m_ioError{false};

@@ -12,7 +12,7 @@
 namespace {
 
 std::mutex g_mutex;
-std::map<int, std::unique_ptr<qbhook::X11Hook>> g_hooks;
+std::map<int, std::shared_ptr<qbhook::X11Hook>> g_hooks;
 int g_nextHandle = 1;
 
 qbhook::HookSetup ReadConfig(const QbHookConfig& config)
@@ -32,6 +32,14 @@ qbhook::HookSetup ReadConfig(const QbHookConfig& config)
         setup.chords.push_back({index, resolved.chord});
     }
     return setup;
+}
+
+// The hook of handle, kept alive for the caller even if another thread uninstalls it meanwhile.
+std::shared_ptr<qbhook::X11Hook> Find(int handle)
+{
+    std::lock_guard lock(g_mutex);
+    auto it = g_hooks.find(handle);
+    return it == g_hooks.end() ? nullptr : it->second;
 }
 
 } // namespace
@@ -60,7 +68,7 @@ extern "C" int qbhook_install(const QbHookConfig* config, QbHookReportFn report,
 
 extern "C" void qbhook_uninstall(int handle)
 {
-    std::unique_ptr<qbhook::X11Hook> hook;
+    std::shared_ptr<qbhook::X11Hook> hook;
     {
         std::lock_guard lock(g_mutex);
         auto it = g_hooks.find(handle);
@@ -70,4 +78,16 @@ extern "C" void qbhook_uninstall(int handle)
         g_hooks.erase(it);
     }
     hook->Stop();
+}
+
+extern "C" void qbhook_suspend(int handle)
+{
+    if (auto hook = Find(handle))
+        hook->Suspend();
+}
+
+extern "C" void qbhook_resume(int handle)
+{
+    if (auto hook = Find(handle))
+        hook->Resume();
 }

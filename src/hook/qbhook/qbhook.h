@@ -57,6 +57,16 @@ QBHOOK_API int qbhook_install(const QbHookConfig* config, QbHookReportFn report,
    sent or reported. A handle that is not installed (0, already removed, unknown) is ignored. */
 QBHOOK_API void qbhook_uninstall(int handle);
 
+/* Suspends the hook's messages: its thread, connection and grabs stay up, a chord pressed does
+   nothing and does not reach the application, and nothing is sent (neither chords nor copies).
+   Returns once the hook's thread has taken it: nothing is sent after the return (a message sent
+   before it may still be on its way). Unknown handles are ignored. Not from the report callback. */
+QBHOOK_API void qbhook_suspend(int handle);
+
+/* Sends the hook's messages again; returns once the hook's thread has taken it. A chord that
+   began while the hook was suspended still sends nothing. */
+QBHOOK_API void qbhook_resume(int handle);
+
 #ifdef __cplusplus
 }
 #endif
