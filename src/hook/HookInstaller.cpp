@@ -37,6 +37,7 @@ int HookInstaller::Install(const HookConfig& config, ReportCallback report)
     native.sharedBlockName = blockName.constData();
     native.clipboardMgrPair = config.ClipboardMgrPair();
     native.settingsFile = settingsFile.constData();
+    native.holdKeysOnExpand = config.HoldKeysOnExpand() ? 1 : 0;
     for (int index = 0; index < QBHOOK_CHORD_COUNT; ++index) {
         const QString value = config.Value(index);
         if (value.isNull())
@@ -69,6 +70,16 @@ void HookInstaller::Suspend(int handle)
 void HookInstaller::Resume(int handle)
 {
     qbhook_resume(handle);
+}
+
+void HookInstaller::SendKeys(int handle, std::span<const QbHookKey> keys)
+{
+    qbhook_send_keys(handle, keys.data(), static_cast<int>(keys.size()));
+}
+
+void HookInstaller::ReleaseKeys(int handle)
+{
+    qbhook_release_keys(handle);
 }
 
 } // namespace hook

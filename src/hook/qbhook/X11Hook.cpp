@@ -8,6 +8,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib-xcb.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 
@@ -100,8 +101,101 @@ void X11Hook::RunCalls()
 void X11Hook::SetSuspended(bool suspended)
 {
     m_suspended = suspended;
-    // A chord begun on one side of the change sends nothing on the other.
+    // A chord begun on one side of the change sends nothing on the other; a hold whose message
+    // will now never go has nothing to wait for.
     m_machine.Discard();
+    if (m_machine.Holding() && !m_holdMessageSent)
+        ReleaseHold(true);
+}
+
+void X11Hook::SendKeys(std::vector<QbHookKey> keys)
+{
+    Call([this, keys = std::move(keys)] {
+        if (!m_xtest)
+            return;
+        // WORKAROUND: keys synthesized while a client holds the keyboard go to that client. So the
+        // grab is let go for the span of the keys, the server grabbed meanwhile so that no other
+        // client's requests (the user's keys from a tool like xdotool) fall in between.
+        const bool grabbed = m_keyboardGrabbed;
+        if (grabbed) {
+            XGrabServer(m_display);
+            XUngrabKeyboard(m_display, CurrentTime);
+        }
+        for (const QbHookKey& key : keys) {
+            const KeyCode keycode =
+                key.keysym != 0 ? XKeysymToKeycode(m_display, key.keysym) : static_cast<KeyCode>(key.keycode);
+            if (keycode != 0)
+                XTestFakeKeyEvent(m_display, keycode, key.down ? True : False, CurrentTime);
+        }
+        if (grabbed) {
+            if (XGrabKeyboard(m_display, m_root, False, GrabModeAsync, GrabModeAsync, CurrentTime) != GrabSuccess) {
+                m_keyboardGrabbed = false; // nothing is held any more: replay what was
+                m_holdEnd = true;
+            }
+            XUngrabServer(m_display);
+        }
+        XSync(m_display, False);
+    });
+}
+
+void X11Hook::StartHold()
+{
+    // The chord's key holds the keyboard for now (its passive grab); an active grab taken before
+    // its release keeps it, so that no key typed after the chord can slip to the application.
+    if (!m_suspended && m_xtest &&
+        XGrabKeyboard(m_display, m_root, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess) {
+        m_keyboardGrabbed = true;
+        m_holdMessageSent = false;
+        m_holdEnd = false;
+        m_releaseWanted = false;
+        m_typeAhead.clear();
+        m_holdDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHoldLimitMs);
+    } else {
+        m_machine.EndHold();
+    }
+}
+
+void X11Hook::HandlePending()
+{
+    while (!m_ioError && XPending(m_display) > 0) {
+        XEvent event;
+        XNextEvent(m_display, &event);
+        Handle(event);
+    }
+}
+
+void X11Hook::ReleaseHold(bool force)
+{
+    if (!m_machine.Holding() || (!force && m_machine.TypeAheadDown()))
+        return;
+    if (!m_ioError) {
+        // The server grabbed, every key the user typed so far is here, and none can come between
+        // the ungrab and the replay.
+        XGrabServer(m_display);
+        XSync(m_display, False);
+        HandlePending();
+        if (!force && m_machine.TypeAheadDown()) {
+            XUngrabServer(m_display); // a key went down meanwhile: wait for it to come up
+            XFlush(m_display);
+            return;
+        }
+        if (m_keyboardGrabbed)
+            XUngrabKeyboard(m_display, CurrentTime);
+    }
+    m_keyboardGrabbed = false;
+    m_holdEnd = false;
+    m_releaseWanted = false;
+    m_machine.EndHold();
+    const std::vector<RecordedKey> keys = std::exchange(m_typeAhead, {});
+    if (m_ioError)
+        return;
+    for (const RecordedKey& key : keys)
+        XTestFakeKeyEvent(m_display, key.keycode, key.press ? True : False, CurrentTime);
+    XUngrabServer(m_display);
+    XSync(m_display, False);
+    // A chord among the replayed keys meets the grabs now; it is handled before any later call
+    // (a resume) is taken, so that it counts as pressed during the expansion.
+    HandlePending();
 }
 
 void X11Hook::OnIoError(Display*, void* user)
@@ -124,6 +218,7 @@ void X11Hook::Run()
     Open();
     m_ready.set_value(true);
     Loop();
+    ReleaseHold(true);
     {
         std::lock_guard lock(m_callMutex);
         m_ended = true;
@@ -155,6 +250,9 @@ void X11Hook::Open()
     } else {
         m_fixesEventBase = -1;
     }
+
+    int xtestEvent = 0, xtestError = 0, xtestMajor = 0, xtestMinor = 0;
+    m_xtest = XTestQueryExtension(m_display, &xtestEvent, &xtestError, &xtestMajor, &xtestMinor) != 0;
 
     int opcode = 0, xkbError = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
     if (XkbQueryExtension(m_display, &opcode, &m_xkbEventBase, &xkbError, &major, &minor)) {
@@ -242,12 +340,18 @@ void X11Hook::GrabChords()
     UngrabAll();
     std::vector<GrabbedChord> grabbed;
     for (const Wanted& chord : wanted) {
+        const HookMessage& message = ChordSettings()[chord.entry->index].message;
+        const bool holds = m_setup.holdKeysOnExpand && message.number == QB_MSG_EXPAND;
+        // A chord that holds the keys freezes the keyboard at its press (the server queues what
+        // follows) until the hook has its own grab: keys typed right after it cannot slip out
+        // between the end of the chord's grab and the start of the hold.
+        const uint8_t keyboardMode = holds ? XCB_GRAB_MODE_SYNC : XCB_GRAB_MODE_ASYNC;
         const std::vector<unsigned> variants = LockVariants(chord.state, bits.numLock);
         std::vector<xcb_void_cookie_t> cookies;
         for (unsigned variant : variants)
             cookies.push_back(xcb_grab_key_checked(m_connection, 0, m_root, static_cast<uint16_t>(variant),
                                                    static_cast<xcb_keycode_t>(chord.keycode), XCB_GRAB_MODE_ASYNC,
-                                                   XCB_GRAB_MODE_ASYNC));
+                                                   keyboardMode));
         // Checked requests: a chord held by another client fails with BadAccess, which comes back
         // here instead of reaching Xlib's error handler (whose default ends the process).
         std::vector<unsigned> held;
@@ -270,7 +374,7 @@ void X11Hook::GrabChords()
         }
         for (unsigned variant : held)
             m_grabs.emplace_back(chord.keycode, variant);
-        grabbed.push_back({chord.keycode, chord.state, ChordSettings()[chord.entry->index].message});
+        grabbed.push_back({chord.keycode, chord.state, message, holds});
     }
     xcb_flush(m_connection);
     m_machine = ChordMachine(std::move(grabbed), lockBits, m_heldModifiers);
@@ -288,15 +392,28 @@ void X11Hook::Loop()
 {
     const int displayFd = ConnectionNumber(m_display);
     for (;;) {
-        while (!m_ioError && XPending(m_display) > 0) {
-            XEvent event;
-            XNextEvent(m_display, &event);
-            Handle(event);
-        }
+        HandlePending();
         if (m_ioError)
             return;
+        int timeout = -1;
+        if (m_machine.Holding()) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                m_holdDeadline - std::chrono::steady_clock::now());
+            if (m_holdEnd || left.count() <= 0) {
+                // The program released nothing in time (or the hold lost its grab): the keyboard
+                // is never left dead.
+                ReleaseHold(true);
+                continue;
+            }
+            if (m_releaseWanted && !m_machine.TypeAheadDown()) {
+                ReleaseHold(false);
+                if (!m_machine.Holding())
+                    continue;
+            }
+            timeout = static_cast<int>(left.count()) + 1;
+        }
         pollfd fds[2] = {{displayFd, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0) {
+        if (poll(fds, 2, timeout) < 0) {
             if (errno == EINTR)
                 continue;
             return;
@@ -307,6 +424,9 @@ void X11Hook::Loop()
             }
             if (m_stop)
                 return;
+            // Events the server had sent before the call are handled on their side of it (a chord
+            // pressed before a resume counts as suspended).
+            HandlePending();
             RunCalls();
         }
     }
@@ -317,16 +437,22 @@ void X11Hook::Handle(XEvent& event)
     if (event.type == KeyPress || event.type == KeyRelease) {
         const KeyOutcome outcome =
             m_machine.OnKey({event.type == KeyPress, event.xkey.keycode, event.xkey.state});
+        if (outcome.startHold)
+            StartHold();
+        if (event.type == KeyPress && m_setup.holdKeysOnExpand)
+            XAllowEvents(m_display, AsyncKeyboard, CurrentTime); // thaws a frozen keyboard, if any
+        if (outcome.record)
+            m_typeAhead.push_back({event.xkey.keycode, event.type == KeyPress});
         if (outcome.forwardRelease)
             ForwardRelease(event.xkey);
         if (outcome.message)
-            Send(*outcome.message);
+            SendChordMessage(*outcome.message);
     } else if (m_xkbEventBase >= 0 && event.type == m_xkbEventBase) {
         const auto& xkb = reinterpret_cast<const XkbEvent&>(event);
         if (xkb.any.xkb_type == XkbStateNotify) {
             m_heldModifiers = xkb.state.base_mods;
             if (auto message = m_machine.OnModifiers(m_heldModifiers))
-                Send(*message);
+                SendChordMessage(*message);
         }
     } else if (m_fixesEventBase >= 0 && event.type == m_fixesEventBase + XFixesSelectionNotify) {
         const auto& notify = reinterpret_cast<const XFixesSelectionNotifyEvent&>(event);
@@ -346,15 +472,31 @@ void X11Hook::Handle(XEvent& event)
     }
 }
 
-void X11Hook::Send(const HookMessage& message)
+void X11Hook::SendChordMessage(const HookMessage& message)
+{
+    const bool sent = Send(message);
+    if (!m_machine.Holding() || m_holdMessageSent)
+        return;
+    if (sent) {
+        // The program's time starts now, however long the modifiers were held.
+        m_holdMessageSent = true;
+        m_holdDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHoldLimitMs);
+    } else {
+        m_holdEnd = true; // nobody will release it
+    }
+}
+
+bool X11Hook::Send(const HookMessage& message)
 {
     if (m_suspended)
-        return;
+        return false;
     // Read at each message: the program writes the block after the hook is installed, and a
     // block that is gone means there is nobody to tell.
     const std::uint32_t target = ReadSharedBlockWindow(m_setup.sharedBlockName.c_str());
-    if (target != 0)
-        SendTo(target, message);
+    if (target == 0)
+        return false;
+    SendTo(target, message);
+    return true;
 }
 
 void X11Hook::SendTo(std::uint32_t target, const HookMessage& message)

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace {
 
@@ -19,6 +20,7 @@ qbhook::HookSetup ReadConfig(const QbHookConfig& config)
 {
     qbhook::HookSetup setup;
     setup.sharedBlockName = config.sharedBlockName != nullptr ? config.sharedBlockName : "";
+    setup.holdKeysOnExpand = config.holdKeysOnExpand != 0;
     setup.settingsFile = config.settingsFile != nullptr ? config.settingsFile : qbhook::kDefaultSettingsFile;
     // Read before the hook's thread starts: the values are plain text and need no display, and
     // the thread reports the unreadable ones first, before any grab can fail.
@@ -90,4 +92,22 @@ extern "C" void qbhook_resume(int handle)
 {
     if (auto hook = Find(handle))
         hook->Resume();
+}
+
+extern "C" void qbhook_send_keys(int handle, const QbHookKey* keys, int count)
+{
+    if (keys == nullptr || count <= 0)
+        return;
+    try {
+        if (auto hook = Find(handle))
+            hook->SendKeys(std::vector<QbHookKey>(keys, keys + count));
+    } catch (...) {
+        // Nothing may cross the C interface; keys that cannot be copied are keys not sent.
+    }
+}
+
+extern "C" void qbhook_release_keys(int handle)
+{
+    if (auto hook = Find(handle))
+        hook->ReleaseKeys();
 }
