@@ -28,11 +28,13 @@ QByteArray EncodeSharedBlock(quint32 window, quint32 hook);
 // replaced, not followed). False when it cannot be written.
 bool WriteSharedBlock(const QString& path, const QByteArray& bytes);
 
-// Creates or replaces the shared-memory object name (mode 0600) holding bytes.
-// False when it cannot (for instance when another user's object has that name).
+// Creates the shared-memory object name (mode 0600) holding bytes, or fills the one that is there
+// when it is this user's and of mode 0600. False when it cannot, and for an object of another
+// owner or another mode, which is left alone.
 bool PublishSharedBlock(const QString& name, const QByteArray& bytes);
 
-// Removes the shared-memory object name; the hook then sends nothing. fm.tmp stays on disk.
+// Removes the shared-memory object name if it still holds what this process published there; the
+// hook then sends nothing. A block another process has published since stays. fm.tmp stays on disk.
 void ReleaseSharedBlock(const QString& name);
 
 } // namespace hook
