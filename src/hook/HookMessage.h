@@ -3,6 +3,7 @@
 // carries it. Plain C++ (no Qt, no X11 headers) so that the hook library and the program share it.
 #include "hook/HookMessages.h"
 
+#include <cstdint>
 #include <optional>
 
 struct HookMessage {
@@ -33,13 +34,17 @@ constexpr bool IsHookMessageNumber(long number)
     }
 }
 
-// Decodes a format-32 ClientMessage that reached the main window: messageTypeAtomMatches says
-// whether its type is the atom QB_HOOK_MESSAGE_ATOM, l0..l2 are its first three data words.
-// Returns nothing for anything that is not a message of the hook library.
-constexpr std::optional<HookMessage> DecodeHookClientMessage(bool messageTypeAtomMatches, long l0, long l1,
-                                                             long l2)
+// Decodes the data words l0..l4 of a format-32 ClientMessage of type QB_HOOK_MESSAGE_ATOM (the
+// caller checks the type) that reached the main window: l0 the number, l1 wParam, l2 lParam, l3
+// and l4 the low and high halves of the run's secret. Returns nothing for anything that is not a
+// message of the hook library, and for a message without expectedSecret: any client can send a
+// ClientMessage to the window. Only the low 32 bits of each word count (Xlib may sign-extend them).
+constexpr std::optional<HookMessage> DecodeHookClientMessage(long l0, long l1, long l2, long l3, long l4,
+                                                             std::uint64_t expectedSecret)
 {
-    if (!messageTypeAtomMatches || !IsHookMessageNumber(l0))
+    const std::uint64_t secret =
+        static_cast<std::uint64_t>(static_cast<std::uint32_t>(l4)) << 32 | static_cast<std::uint32_t>(l3);
+    if (expectedSecret == 0 || secret != expectedSecret || !IsHookMessageNumber(l0))
         return std::nullopt;
     return HookMessage{l0, l1, l2};
 }

@@ -3,6 +3,7 @@
 #include "hook/qbhook/SharedBlockLayout.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <fcntl.h>
@@ -80,6 +81,17 @@ QString SharedBlockName()
     return QStringLiteral("/quillbox-%1-%2").arg(getuid()).arg(key);
 }
 
+quint64 RunSecret()
+{
+    static const quint64 secret = [] {
+        quint64 value = 0;
+        while (value == 0)
+            value = QRandomGenerator::system()->generate64();
+        return value;
+    }();
+    return secret;
+}
+
 QByteArray EncodeSharedBlock(quint32 window, quint32 hook)
 {
     const auto bytes = qbhook::EncodeSharedBlockWords({window, hook, 0});
@@ -100,8 +112,11 @@ bool WriteSharedBlock(const QString& path, const QByteArray& bytes)
     return close(fd) == 0 && written;
 }
 
-bool PublishSharedBlock(const QString& name, const QByteArray& bytes)
+bool PublishSharedBlock(const QString& name, const QByteArray& block, quint64 secret)
 {
+    QByteArray bytes = block;
+    for (int i = 0; i < 8; ++i)
+        bytes.append(static_cast<char>(secret >> (8 * i)));
     const QByteArray native = name.toUtf8();
     int fd = shm_open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     bool fresh = fd >= 0;

@@ -94,6 +94,8 @@ struct NativeMessage {
     long number = 0;
     long wParam = 0;
     long lParam = 0;
+    long secretLow = 0;  // data word l[3]: the run's secret, low half
+    long secretHigh = 0; // data word l[4]: its high half
 };
 
 class INativeMessages {

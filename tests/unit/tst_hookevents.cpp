@@ -167,26 +167,34 @@ void TestHookEvents::SelectionOwner()
 
 void TestHookEvents::DecodeClientMessage_data()
 {
-    QTest::addColumn<bool>("atomMatches");
     QTest::addColumn<long>("number");
     QTest::addColumn<long>("lParam");
+    QTest::addColumn<long>("l3");
+    QTest::addColumn<long>("l4");
     QTest::addColumn<bool>("decoded");
 
-    QTest::newRow("copy") << true << QB_MSG_COPY << 0L << true;
-    QTest::newRow("clipboard manager, Ctrl+Alt") << true << QB_MSG_CLIPBOARD_MANAGER << 1L << true;
-    QTest::newRow("another atom") << false << QB_MSG_EXPAND << 0L << false;
-    QTest::newRow("tray callback is not the hook's") << true << QB_MSG_TRAY_CALLBACK << 0L << false;
-    QTest::newRow("unknown number") << true << 0x42AL << 0L << false;
+    // The run's secret 0x89ABCDEF01234567: l3 its low half, l4 its high half. Xlib hands the words
+    // out sign-extended on 64-bit machines, so a half with its top bit set arrives negative.
+    const long low = 0x01234567L, high = long(std::int32_t(0x89ABCDEFu));
+    QTest::newRow("copy") << QB_MSG_COPY << 0L << low << high << true;
+    QTest::newRow("clipboard manager, Ctrl+Alt") << QB_MSG_CLIPBOARD_MANAGER << 1L << low << high << true;
+    QTest::newRow("high half not sign-extended") << QB_MSG_EXPAND << 0L << low << 0x89ABCDEFL << true;
+    QTest::newRow("no secret: another client's") << QB_MSG_EXPAND << 0L << 0L << 0L << false;
+    QTest::newRow("another secret: an earlier run's") << QB_MSG_EXPAND << 0L << low + 1 << high << false;
+    QTest::newRow("tray callback is not the hook's") << QB_MSG_TRAY_CALLBACK << 0L << low << high << false;
+    QTest::newRow("unknown number") << 0x42AL << 0L << low << high << false;
 }
 
 void TestHookEvents::DecodeClientMessage()
 {
-    QFETCH(bool, atomMatches);
     QFETCH(long, number);
     QFETCH(long, lParam);
+    QFETCH(long, l3);
+    QFETCH(long, l4);
     QFETCH(bool, decoded);
 
-    const std::optional<HookMessage> message = DecodeHookClientMessage(atomMatches, number, 0, lParam);
+    const std::optional<HookMessage> message =
+        DecodeHookClientMessage(number, 0, lParam, l3, l4, 0x89ABCDEF01234567u);
     QCOMPARE(message.has_value(), decoded);
     if (decoded)
         QVERIFY(*message == (HookMessage{number, 0, lParam}));

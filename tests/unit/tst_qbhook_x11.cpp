@@ -190,8 +190,11 @@ bool TestQbHookX11::PumpUntil(const std::function<bool()>& done)
                 XNextEvent(display, &event);
                 if (event.type == ClientMessage && event.xclient.window == m_window) {
                     const XClientMessageEvent& m = event.xclient;
-                    const auto message = DecodeHookClientMessage(m.message_type == m_messageType && m.format == 32,
-                                                                 m.data.l[0], m.data.l[1], m.data.l[2]);
+                    const auto message =
+                        m.message_type == m_messageType && m.format == 32
+                            ? DecodeHookClientMessage(m.data.l[0], m.data.l[1], m.data.l[2], m.data.l[3],
+                                                      m.data.l[4], hook::RunSecret())
+                            : std::nullopt;
                     QTest::qVerify(message.has_value(), "decoded", "the hook sent a foreign message", __FILE__,
                                    __LINE__);
                     if (message)

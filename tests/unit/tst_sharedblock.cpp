@@ -101,10 +101,11 @@ void TestSharedBlock::PublishReadRelease()
     const QString name = QStringLiteral("/qb_test_block_%1").arg(getpid());
     const QByteArray nameUtf8 = name.toUtf8();
     hook::ReleaseSharedBlock(name);
-    QCOMPARE(qbhook::ReadSharedBlockWindow(nameUtf8.constData()), 0u); // nothing published yet
+    QCOMPARE(qbhook::ReadSharedBlockTarget(nameUtf8.constData()).window, 0u); // nothing published yet
 
-    QVERIFY(hook::PublishSharedBlock(name, hook::EncodeSharedBlock(0x04A00007u, 2u)));
-    QCOMPARE(qbhook::ReadSharedBlockWindow(nameUtf8.constData()), 0x04A00007u);
+    QVERIFY(hook::PublishSharedBlock(name, hook::EncodeSharedBlock(0x04A00007u, 2u), 0x8877665544332211u));
+    QCOMPARE(qbhook::ReadSharedBlockTarget(nameUtf8.constData()).window, 0x04A00007u);
+    QCOMPARE(qbhook::ReadSharedBlockTarget(nameUtf8.constData()).secret, quint64(0x8877665544332211u));
 
     const int fd = shm_open(nameUtf8.constData(), O_RDONLY, 0);
     QVERIFY(fd >= 0);
@@ -112,18 +113,18 @@ void TestSharedBlock::PublishReadRelease()
     QCOMPARE(fstat(fd, &info), 0);
     close(fd);
     QCOMPARE(info.st_mode & 07777, mode_t(0600));
-    QCOMPARE(info.st_size, off_t(12));
+    QCOMPARE(info.st_size, off_t(20)); // the block and the secret
 
     // Published again (the program restarted with a new window): the hook reads the new one.
     QVERIFY(hook::PublishSharedBlock(name, hook::EncodeSharedBlock(0x05200001u, 1u)));
-    QCOMPARE(qbhook::ReadSharedBlockWindow(nameUtf8.constData()), 0x05200001u);
+    QCOMPARE(qbhook::ReadSharedBlockTarget(nameUtf8.constData()).window, 0x05200001u);
 
-    // A block cut short is no block.
+    // A block cut short is no block (here: no room for a secret).
     QVERIFY(hook::PublishSharedBlock(name, QByteArray::fromHex("0700a004")));
-    QCOMPARE(qbhook::ReadSharedBlockWindow(nameUtf8.constData()), 0u);
+    QCOMPARE(qbhook::ReadSharedBlockTarget(nameUtf8.constData()).window, 0u);
 
     hook::ReleaseSharedBlock(name);
-    QCOMPARE(qbhook::ReadSharedBlockWindow(nameUtf8.constData()), 0u);
+    QCOMPARE(qbhook::ReadSharedBlockTarget(nameUtf8.constData()).window, 0u);
     QVERIFY(shm_open(nameUtf8.constData(), O_RDONLY, 0) < 0);
 }
 
@@ -183,6 +184,8 @@ void TestSharedBlock::ForeignBlocksLeftAlone()
     const QByteArray block = hook::EncodeSharedBlock(0x04A00007u, 2u);
     QCOMPARE(hook::PublishSharedBlock(name, block), published);
     QCOMPARE(ObjectBytes(native).startsWith(block), published);
+    if (published) // the hook reads from a block of this user alone only
+        QCOMPARE(qbhook::ReadSharedBlockTarget(native.constData()).window, 0x04A00007u);
     if (before == QLatin1String("later"))
         QVERIFY(PlantObject(native, foreign, 0600, geteuid())); // the name taken anew
 

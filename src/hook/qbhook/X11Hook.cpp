@@ -458,11 +458,11 @@ void X11Hook::Handle(XEvent& event)
         const auto& notify = reinterpret_cast<const XFixesSelectionNotifyEvent&>(event);
         if (notify.subtype != XFixesSetSelectionOwnerNotify || m_suspended)
             return;
-        const std::uint32_t target = ReadSharedBlockWindow(m_setup.sharedBlockName.c_str());
-        if (target == 0)
+        const BlockTarget target = ReadSharedBlockTarget(m_setup.sharedBlockName.c_str());
+        if (target.window == 0)
             return;
         const SelectionOwnerChange change{notify.selection == m_clipboard, notify.owner,
-                                          SameClient(notify.owner, target, m_resourceIdMask)};
+                                          SameClient(notify.owner, target.window, m_resourceIdMask)};
         if (auto message = TranslateSelectionOwnerChange(change))
             SendTo(target, *message);
     } else if (event.type == MappingNotify) {
@@ -492,30 +492,33 @@ bool X11Hook::Send(const HookMessage& message)
         return false;
     // Read at each message: the program writes the block after the hook is installed, and a
     // block that is gone means there is nobody to tell.
-    const std::uint32_t target = ReadSharedBlockWindow(m_setup.sharedBlockName.c_str());
-    if (target == 0)
+    const BlockTarget target = ReadSharedBlockTarget(m_setup.sharedBlockName.c_str());
+    if (target.window == 0)
         return false;
     SendTo(target, message);
     return true;
 }
 
-void X11Hook::SendTo(std::uint32_t target, const HookMessage& message)
+void X11Hook::SendTo(const BlockTarget& target, const HookMessage& message)
 {
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
-    event.window = target;
+    event.window = target.window;
     event.type = static_cast<xcb_atom_t>(m_messageType);
     event.data.data32[0] = static_cast<uint32_t>(message.number);
     event.data.data32[1] = static_cast<uint32_t>(message.wParam);
     event.data.data32[2] = static_cast<uint32_t>(message.lParam);
+    // The run's secret: any client can send a ClientMessage to the window, only the hook knows it.
+    event.data.data32[3] = static_cast<uint32_t>(target.secret);
+    event.data.data32[4] = static_cast<uint32_t>(target.secret >> 32);
     char wire[32];
     static_assert(sizeof event == sizeof wire);
     std::memcpy(wire, &event, sizeof wire);
     // Checked, so that a window that is gone (a block left by a program that died) costs an
     // error reply here rather than a call of the process-wide Xlib error handler.
     const xcb_void_cookie_t cookie =
-        xcb_send_event_checked(m_connection, 0, target, XCB_EVENT_MASK_NO_EVENT, wire);
+        xcb_send_event_checked(m_connection, 0, target.window, XCB_EVENT_MASK_NO_EVENT, wire);
     std::free(xcb_request_check(m_connection, cookie));
 }
 

@@ -6,6 +6,7 @@
 #include "hook/qbhook/Chord.h"
 #include "hook/qbhook/ChordMachine.h"
 #include "hook/qbhook/HookEvents.h"
+#include "hook/qbhook/SharedBlockLayout.h"
 #include "hook/qbhook/qbhook.h"
 
 #include <X11/Xlib.h>
@@ -92,7 +93,7 @@ private:
     // Sends a chord's message; a hold waits for the program from then on, or ends when no one got it.
     void SendChordMessage(const HookMessage& message);
     bool Send(const HookMessage& message);
-    void SendTo(std::uint32_t target, const HookMessage& message);
+    void SendTo(const BlockTarget& target, const HookMessage& message);
     void ForwardRelease(const XKeyEvent& key);
     void Report(const std::string& text);
     static void OnIoError(Display* display, void* user);

@@ -26,7 +26,8 @@ std::optional<NativeMessage> X11NativeMessages::Decode(const QByteArray& eventTy
     if (client->format != 32 || client->type != m_nAtom)
         return std::nullopt;
     // The words are 32-bit on the wire; numbers and parameters are small and never negative.
-    return NativeMessage{long(client->data.data32[0]), long(client->data.data32[1]), long(client->data.data32[2])};
+    return NativeMessage{long(client->data.data32[0]), long(client->data.data32[1]), long(client->data.data32[2]),
+                         long(client->data.data32[3]), long(client->data.data32[4])};
 }
 
 } // namespace platform
