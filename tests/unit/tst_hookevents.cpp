@@ -1,6 +1,6 @@
 // Translation of X events into hook messages, without an X server: the chord state machine,
 // copy notifications, and the main window's decoding.
-#include "hook/HookMessage.h"
+#include "hook/qbhook/HookMessage.h"
 #include "hook/qbhook/ChordMachine.h"
 #include "hook/qbhook/HookEvents.h"
 

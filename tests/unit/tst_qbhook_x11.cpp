@@ -3,7 +3,7 @@
 // window, focused, belongs to another client, which also copies and grabs.
 #include "hook/HookConfig.h"
 #include "hook/HookInstaller.h"
-#include "hook/HookMessage.h"
+#include "hook/qbhook/HookMessage.h"
 #include "hook/SharedBlock.h"
 #include "hook/qbhook/Chord.h"
 #include "X11TestServer.h"

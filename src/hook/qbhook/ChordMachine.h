@@ -13,7 +13,7 @@
 // A chord that holds the keys (the expand chord, when the program takes the type-ahead) starts a
 // hold at its press: the hook then keeps the keyboard grabbed past the chord, and every key typed
 // after the chord is recorded, to be replayed once the program's expansion is done (EndHold).
-#include "hook/HookMessage.h"
+#include "hook/qbhook/HookMessage.h"
 #include "hook/qbhook/HookEvents.h"
 
 #include <optional>

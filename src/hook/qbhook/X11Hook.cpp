@@ -1,6 +1,6 @@
 #include "hook/qbhook/X11Hook.h"
 
-#include "hook/HookMessages.h"
+#include "hook/qbhook/HookMessage.h"
 #include "hook/qbhook/ChordSetting.h"
 #include "hook/qbhook/ReportOnce.h"
 #include "hook/qbhook/SharedBlockLayout.h"

@@ -2,7 +2,7 @@
 #define QBHOOK_H
 /*
  * The hook library: watches the keyboard and the clipboard for Quillbox and sends the program
- * its messages (hook/HookMessages.h). On X11 it grabs the configured key chords on the root
+ * its messages (hook/qbhook/HookMessage.h). On X11 it grabs the configured key chords on the root
  * window and follows the CLIPBOARD owner with XFixes, on its own thread and its own display
  * connection; it sends each message as a ClientMessage to the window named in the shared block.
  * A C interface, so that another backend can stand in for it.

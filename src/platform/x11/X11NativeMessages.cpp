@@ -1,6 +1,6 @@
 #include "platform/x11/X11NativeMessages.h"
 
-#include "hook/HookMessages.h"
+#include "hook/qbhook/HookMessage.h"
 #include "platform/x11/XcbAtom.h"
 
 #include <QGuiApplication>

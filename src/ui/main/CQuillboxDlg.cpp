@@ -2,7 +2,7 @@
 
 #include "core/CMain.h"
 #include "platform/MessageBox.h"
-#include "hook/HookMessage.h"
+#include "hook/qbhook/HookMessage.h"
 #include "hook/SharedBlock.h"
 #include "ui/common/CAboutDlg.h"
 #include "ui/framework/Clipboard.h"
