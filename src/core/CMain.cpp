@@ -9,7 +9,7 @@
 #include "data/ShortcutName.h"
 #include "hook/HookConfig.h"
 #include "hook/HookInstaller.h"
-#include "hook/HookMessages.h"
+#include "hook/qbhook/HookMessage.h"
 #include "hook/SharedBlock.h"
 #include "platform/MessageBox.h"
 

@@ -37,6 +37,7 @@ int HookInstaller::Install(const HookConfig& config, ReportCallback report)
     native.sharedBlockName = blockName.constData();
     native.clipboardMgrPair = config.ClipboardMgrPair();
     native.settingsFile = settingsFile.constData();
+    native.holdKeysOnExpand = config.HoldKeysOnExpand() ? 1 : 0;
     for (int index = 0; index < QBHOOK_CHORD_COUNT; ++index) {
         const QString value = config.Value(index);
         if (value.isNull())
@@ -59,6 +60,26 @@ void HookInstaller::Remove(int handle)
     qbhook_uninstall(handle);
     std::lock_guard lock(g_mutex);
     g_callbacks.erase(handle);
+}
+
+void HookInstaller::Suspend(int handle)
+{
+    qbhook_suspend(handle);
+}
+
+void HookInstaller::Resume(int handle)
+{
+    qbhook_resume(handle);
+}
+
+void HookInstaller::SendKeys(int handle, std::span<const QbHookKey> keys)
+{
+    qbhook_send_keys(handle, keys.data(), static_cast<int>(keys.size()));
+}
+
+void HookInstaller::ReleaseKeys(int handle)
+{
+    qbhook_release_keys(handle);
 }
 
 } // namespace hook

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <functional>
+#include <span>
 
 namespace hook {
 
@@ -25,6 +26,20 @@ public:
     // Stops the hook: when this returns its chords are released and nothing more is sent.
     // A handle that is not installed (0, removed already) is ignored.
     static void Remove(int handle);
+
+    // Suspends the hook's messages for the span of an expansion or a sheet: its chords stay
+    // grabbed (pressed, they do nothing and reach no application) and nothing is sent. Returns
+    // once the hook has taken it. Resume sends again. Unknown handles are ignored.
+    static void Suspend(int handle);
+    static void Resume(int handle);
+
+    // With HookConfig::HoldKeysOnExpand, an expansion's keys: SendKeys synthesizes them past the
+    // hold that keeps the user's type-ahead (Ctrl+Shift+Left, Ctrl+C, Ctrl+V), returning once the
+    // server delivered them; ReleaseKeys ends the hold and replays the type-ahead after them, in
+    // order. Call ReleaseKeys before Resume, so that a chord typed ahead counts as suspended.
+    // A hold never released ends by itself after 1 s.
+    static void SendKeys(int handle, std::span<const QbHookKey> keys);
+    static void ReleaseKeys(int handle);
 };
 
 } // namespace hook

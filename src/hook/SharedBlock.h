@@ -21,6 +21,10 @@ QString DisplayKey(const QString& display);
 // that two users, or one user on two displays, never reach each other's Quillbox.
 QString SharedBlockName();
 
+// This run's secret: random, drawn once per process, never 0. The published block carries it and
+// the hook puts it in every message, so that a message without it is known not to be the hook's.
+quint64 RunSecret();
+
 // The 12 bytes: window, hook, 0, each a little-endian 32-bit word. X ids fit in 32 bits.
 QByteArray EncodeSharedBlock(quint32 window, quint32 hook);
 
@@ -28,11 +32,13 @@ QByteArray EncodeSharedBlock(quint32 window, quint32 hook);
 // replaced, not followed). False when it cannot be written.
 bool WriteSharedBlock(const QString& path, const QByteArray& bytes);
 
-// Creates or replaces the shared-memory object name (mode 0600) holding bytes.
-// False when it cannot (for instance when another user's object has that name).
-bool PublishSharedBlock(const QString& name, const QByteArray& bytes);
+// Creates the shared-memory object name (mode 0600) holding bytes followed by secret (64 bits,
+// little-endian), or fills the one that is there when it is this user's and of mode 0600. False
+// when it cannot, and for an object of another owner or another mode, which is left alone.
+bool PublishSharedBlock(const QString& name, const QByteArray& bytes, quint64 secret = RunSecret());
 
-// Removes the shared-memory object name; the hook then sends nothing. fm.tmp stays on disk.
+// Removes the shared-memory object name if it still holds what this process published there; the
+// hook then sends nothing. A block another process has published since stays. fm.tmp stays on disk.
 void ReleaseSharedBlock(const QString& name);
 
 } // namespace hook

@@ -133,7 +133,8 @@ struct NativeMessage {
     long number = 0;
     long wParam = 0;
     long lParam = 0;
-    unsigned long key[2] = {0, 0}; // the words after the parameters (the helper's per-run secret)
+    long secretLow = 0;  // data word l[3]: the run's secret, low half
+    long secretHigh = 0; // data word l[4]: its high half
 };
 
 class INativeMessages {

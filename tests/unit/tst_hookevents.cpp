@@ -1,6 +1,6 @@
 // Translation of X events into hook messages, without an X server: the chord state machine,
 // copy notifications, and the main window's decoding.
-#include "hook/HookMessage.h"
+#include "hook/qbhook/HookMessage.h"
 #include "hook/qbhook/ChordMachine.h"
 #include "hook/qbhook/HookEvents.h"
 
@@ -25,11 +25,13 @@ Step P(unsigned key, unsigned state) { return {Step::Press, key, state}; }
 Step R(unsigned key, unsigned state) { return {Step::Release, key, state}; }
 Step H(unsigned held) { return {Step::Held, held, 0}; }
 
-// What a step gave, in short: "-" nothing, "fwd" the release handed to the application,
-// "0x427" a message, "0x420/1" a message with its lParam.
-QString Outcome(const std::optional<HookMessage>& message, bool forward)
+// What a step gave, in short: "-" nothing, "hold" a hold begun, "rec" a key kept for the replay,
+// "fwd" the release handed to the application, "0x427" a message, "0x420/1" one with its lParam.
+QString Outcome(const std::optional<HookMessage>& message, bool forward, bool hold = false, bool record = false)
 {
-    QString text = forward ? QStringLiteral("fwd") : QString();
+    QString text = hold ? QStringLiteral("hold") : record ? QStringLiteral("rec") : QString();
+    if (forward)
+        text += QStringLiteral("fwd");
     if (message) {
         if (!text.isEmpty())
             text += QLatin1Char(' ');
@@ -60,51 +62,65 @@ void TestHookEvents::ChordSequences_data()
 {
     QTest::addColumn<QList<Step>>("steps");
     QTest::addColumn<QStringList>("outcomes");
+    QTest::addColumn<bool>("hold"); // the expand chord holds the type-ahead
 
     // The grabbed chords: expand Ctrl+Alt+Space, the Ctrl+Shift clipboard pair, the shortcut list.
     // Only the Ctrl+Shift pair is grabbed, so Ctrl+Alt+Insert never reaches the hook; were it to,
     // it must not match.
     QTest::newRow("expand: key up, then the modifiers")
         << QList<Step>{H(Ctrl), H(Ctrl | Alt), P(KeySpace, Ctrl | Alt), R(KeySpace, Ctrl | Alt), H(Ctrl), H(0)}
-        << QStringList{"-", "-", "-", "-", "-", "0x427"};
+        << QStringList{"-", "-", "-", "-", "-", "0x427"} << false;
     QTest::newRow("expand: modifiers up first, their releases handed back")
         << QList<Step>{H(Ctrl | Alt), P(KeySpace, Ctrl | Alt), R(KeyAltL, Ctrl | Alt), H(Ctrl),
                        R(KeyCtrlL, Ctrl), H(0), R(KeySpace, 0)}
-        << QStringList{"-", "-", "fwd", "-", "fwd", "-", "0x427"};
+        << QStringList{"-", "-", "fwd", "-", "fwd", "-", "0x427"} << false;
     QTest::newRow("expand with NumLock on")
         << QList<Step>{H(Ctrl | Alt), P(KeySpace, Ctrl | Alt | Num), R(KeySpace, Ctrl | Alt | Num), H(0)}
-        << QStringList{"-", "-", "-", "0x427"};
+        << QStringList{"-", "-", "-", "0x427"} << false;
     QTest::newRow("held key repeats: one message")
         << QList<Step>{H(Ctrl | Alt), P(KeySpace, Ctrl | Alt), P(KeySpace, Ctrl | Alt), P(KeySpace, Ctrl | Alt),
                        R(KeySpace, Ctrl | Alt), H(0), H(0)}
-        << QStringList{"-", "-", "-", "-", "-", "0x427", "-"};
+        << QStringList{"-", "-", "-", "-", "-", "0x427", "-"} << false;
     QTest::newRow("a key pressed during the chord is not handed back")
         << QList<Step>{H(Ctrl | Alt), P(KeySpace, Ctrl | Alt), P(KeyA, Ctrl | Alt), R(KeyA, Ctrl | Alt),
                        R(KeySpace, Ctrl | Alt), H(0)}
-        << QStringList{"-", "-", "-", "-", "-", "0x427"};
+        << QStringList{"-", "-", "-", "-", "-", "0x427"} << false;
     QTest::newRow("clipboard manager, chosen pair")
         << QList<Step>{H(Ctrl | Shift), P(KeyInsert, Ctrl | Shift), R(KeyInsert, Ctrl | Shift), H(0)}
-        << QStringList{"-", "-", "-", "0x420"};
+        << QStringList{"-", "-", "-", "0x420"} << false;
     QTest::newRow("clipboard manager, other pair")
         << QList<Step>{H(Ctrl | Alt), P(KeyInsert, Ctrl | Alt), R(KeyInsert, Ctrl | Alt), H(0)}
-        << QStringList{"-", "-", "-", "-"};
+        << QStringList{"-", "-", "-", "-"} << false;
     QTest::newRow("one modifier too many")
         << QList<Step>{H(Ctrl | Alt | Shift), P(KeySpace, Ctrl | Alt | Shift), R(KeySpace, Ctrl | Alt | Shift), H(0)}
-        << QStringList{"-", "-", "-", "-"};
+        << QStringList{"-", "-", "-", "-"} << false;
     QTest::newRow("release without its press")
-        << QList<Step>{R(KeySpace, Ctrl | Alt), R(KeyAltL, Ctrl | Alt), H(0)} << QStringList{"-", "-", "-"};
+        << QList<Step>{R(KeySpace, Ctrl | Alt), R(KeyAltL, Ctrl | Alt), H(0)} << QStringList{"-", "-", "-"} << false;
     QTest::newRow("two chords in a row")
         << QList<Step>{H(Ctrl | Alt), P(KeySpace, Ctrl | Alt), R(KeySpace, Ctrl | Alt), H(0), H(Ctrl | Alt),
                        P(KeySpace, Ctrl | Alt), R(KeySpace, Ctrl | Alt), H(0)}
-        << QStringList{"-", "-", "-", "0x427", "-", "-", "-", "0x427"};
+        << QStringList{"-", "-", "-", "0x427", "-", "-", "-", "0x427"} << false;
+    QTest::newRow("held: keys typed after the chord kept, the chord's modifiers handed back")
+        << QList<Step>{H(Ctrl | Alt), P(KeySpace, Ctrl | Alt), R(KeySpace, Ctrl | Alt), R(KeyAltL, Ctrl | Alt), H(Ctrl),
+                       R(KeyCtrlL, Ctrl), H(0), P(KeyA, 0), P(KeyS, 0), R(KeyA, 0), R(KeyS, 0)}
+        << QStringList{"-", "hold", "-", "fwd", "-", "fwd", "0x427", "rec", "rec", "rec", "rec"} << true;
+    QTest::newRow("held: the chord typed ahead is a key like any other")
+        << QList<Step>{H(Ctrl | Alt), P(KeySpace, Ctrl | Alt), R(KeySpace, Ctrl | Alt), H(0), H(Ctrl | Alt),
+                       P(KeySpace, Ctrl | Alt), R(KeySpace, Ctrl | Alt)}
+        << QStringList{"-", "hold", "-", "0x427", "-", "rec", "rec"} << true;
+    QTest::newRow("held: a key pressed within the chord stays swallowed")
+        << QList<Step>{H(Ctrl | Alt), P(KeySpace, Ctrl | Alt), P(KeyA, Ctrl | Alt), R(KeySpace, Ctrl | Alt),
+                       R(KeyA, Ctrl | Alt), H(0)}
+        << QStringList{"-", "hold", "-", "-", "-", "0x427"} << true;
 }
 
 void TestHookEvents::ChordSequences()
 {
     QFETCH(QList<Step>, steps);
     QFETCH(QStringList, outcomes);
+    QFETCH(bool, hold);
 
-    ChordMachine machine({{KeySpace, Ctrl | Alt, {QB_MSG_EXPAND, 0, 0}},
+    ChordMachine machine({{KeySpace, Ctrl | Alt, {QB_MSG_EXPAND, 0, 0}, hold},
                           {KeyInsert, Ctrl | Shift, {QB_MSG_CLIPBOARD_MANAGER, 0, QB_CLIPBOARD_PAIR_CTRL_SHIFT}},
                           {KeyS, Ctrl | Alt | Shift, {QB_MSG_SHOW_SHORTCUTS, 0, 0}}},
                          Caps | Num, 0);
@@ -114,7 +130,7 @@ void TestHookEvents::ChordSequences()
             got << Outcome(machine.OnModifiers(step.code), false);
         } else {
             const KeyOutcome outcome = machine.OnKey({step.kind == Step::Press, step.code, step.state});
-            got << Outcome(outcome.message, outcome.forwardRelease);
+            got << Outcome(outcome.message, outcome.forwardRelease, outcome.startHold, outcome.record);
         }
     }
     QCOMPARE(got, outcomes);
@@ -151,26 +167,34 @@ void TestHookEvents::SelectionOwner()
 
 void TestHookEvents::DecodeClientMessage_data()
 {
-    QTest::addColumn<bool>("atomMatches");
     QTest::addColumn<long>("number");
     QTest::addColumn<long>("lParam");
+    QTest::addColumn<long>("l3");
+    QTest::addColumn<long>("l4");
     QTest::addColumn<bool>("decoded");
 
-    QTest::newRow("copy") << true << QB_MSG_COPY << 0L << true;
-    QTest::newRow("clipboard manager, Ctrl+Alt") << true << QB_MSG_CLIPBOARD_MANAGER << 1L << true;
-    QTest::newRow("another atom") << false << QB_MSG_EXPAND << 0L << false;
-    QTest::newRow("tray callback is not the hook's") << true << QB_MSG_TRAY_CALLBACK << 0L << false;
-    QTest::newRow("unknown number") << true << 0x42AL << 0L << false;
+    // The run's secret 0x89ABCDEF01234567: l3 its low half, l4 its high half. Xlib hands the words
+    // out sign-extended on 64-bit machines, so a half with its top bit set arrives negative.
+    const long low = 0x01234567L, high = long(std::int32_t(0x89ABCDEFu));
+    QTest::newRow("copy") << QB_MSG_COPY << 0L << low << high << true;
+    QTest::newRow("clipboard manager, Ctrl+Alt") << QB_MSG_CLIPBOARD_MANAGER << 1L << low << high << true;
+    QTest::newRow("high half not sign-extended") << QB_MSG_EXPAND << 0L << low << 0x89ABCDEFL << true;
+    QTest::newRow("no secret: another client's") << QB_MSG_EXPAND << 0L << 0L << 0L << false;
+    QTest::newRow("another secret: an earlier run's") << QB_MSG_EXPAND << 0L << low + 1 << high << false;
+    QTest::newRow("tray callback is not the hook's") << QB_MSG_TRAY_CALLBACK << 0L << low << high << false;
+    QTest::newRow("unknown number") << 0x42AL << 0L << low << high << false;
 }
 
 void TestHookEvents::DecodeClientMessage()
 {
-    QFETCH(bool, atomMatches);
     QFETCH(long, number);
     QFETCH(long, lParam);
+    QFETCH(long, l3);
+    QFETCH(long, l4);
     QFETCH(bool, decoded);
 
-    const std::optional<HookMessage> message = DecodeHookClientMessage(atomMatches, number, 0, lParam);
+    const std::optional<HookMessage> message =
+        DecodeHookClientMessage(number, 0, lParam, l3, l4, 0x89ABCDEF01234567u);
     QCOMPARE(message.has_value(), decoded);
     if (decoded)
         QVERIFY(*message == (HookMessage{number, 0, lParam}));

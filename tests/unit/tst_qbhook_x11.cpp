@@ -3,7 +3,7 @@
 // window, focused, belongs to another client, which also copies and grabs.
 #include "hook/HookConfig.h"
 #include "hook/HookInstaller.h"
-#include "hook/HookMessage.h"
+#include "hook/qbhook/HookMessage.h"
 #include "hook/SharedBlock.h"
 #include "hook/qbhook/Chord.h"
 #include "X11TestServer.h"
@@ -12,6 +12,7 @@
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -52,10 +53,13 @@ private slots:
     void ExpandWaitsForTheModifiers();
     void ModifierReleasesReachTheEditor();
     void RemovedHookHoldsNothing();
+    void TypeAheadComesAfterTheSentKeys_data();
+    void TypeAheadComesAfterTheSentKeys();
     void TakenChordReportedOnce();
 
 private:
-    void Install(int pair, const QByteArray& hookGroup = {});
+    void Install(int pair, const QByteArray& hookGroup = {}, bool holdKeys = false);
+    QList<KeySym> EditorPresses() const;
     KeyCode Code(KeySym sym) const { return XKeysymToKeycode(m_target, sym); }
     void Key(KeySym sym, bool down) { XTestFakeKeyEvent(m_target, Code(sym), down, CurrentTime); }
     void Press(const QString& chord);
@@ -128,7 +132,7 @@ void TestQbHookX11::cleanup()
     m_reports.clear();
 }
 
-void TestQbHookX11::Install(int pair, const QByteArray& hookGroup)
+void TestQbHookX11::Install(int pair, const QByteArray& hookGroup, bool holdKeys)
 {
     const QString path = m_settingsDir.filePath(QStringLiteral("Quillbox.conf"));
     QFile file(path);
@@ -138,6 +142,7 @@ void TestQbHookX11::Install(int pair, const QByteArray& hookGroup)
     QSettings settings(path, QSettings::IniFormat);
     hook::HookConfig config = hook::HookConfig::Load(settings, pair);
     config.SetSharedBlockName(m_blockName);
+    config.SetHoldKeysOnExpand(holdKeys);
     hook::ReleaseSharedBlock(m_blockName);
     m_handle = hook::HookInstaller::Install(config, [this](const QString& text) {
         std::lock_guard lock(m_reportMutex);
@@ -185,8 +190,11 @@ bool TestQbHookX11::PumpUntil(const std::function<bool()>& done)
                 XNextEvent(display, &event);
                 if (event.type == ClientMessage && event.xclient.window == m_window) {
                     const XClientMessageEvent& m = event.xclient;
-                    const auto message = DecodeHookClientMessage(m.message_type == m_messageType && m.format == 32,
-                                                                 m.data.l[0], m.data.l[1], m.data.l[2]);
+                    const auto message =
+                        m.message_type == m_messageType && m.format == 32
+                            ? DecodeHookClientMessage(m.data.l[0], m.data.l[1], m.data.l[2], m.data.l[3],
+                                                      m.data.l[4], hook::RunSecret())
+                            : std::nullopt;
                     QTest::qVerify(message.has_value(), "decoded", "the hook sent a foreign message", __FILE__,
                                    __LINE__);
                     if (message)
@@ -238,7 +246,7 @@ void TestQbHookX11::Messages_data()
     QTest::addColumn<QByteArray>("settings"); // the [Hook] group
     QTest::addColumn<int>("pair");
     QTest::addColumn<QList<KeySym>>("locks");
-    QTest::addColumn<QStringList>("actions"); // chords to press, or copy/primary/own/clear
+    QTest::addColumn<QStringList>("actions"); // chords to press, copy/primary/own/clear, suspend/resume
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<QString>("report"); // words of the one report expected, or empty
 
@@ -267,6 +275,12 @@ void TestQbHookX11::Messages_data()
                                            << "";
     QTest::newRow("clipboard cleared") << QByteArray() << 0 << none << QStringList{"copy", "clear"}
                                        << QStringList{"41f"} << "";
+    QTest::newRow("suspended: chords and copies swallowed")
+        << QByteArray() << 0 << none << QStringList{"suspend", "Ctrl+Alt+Space", "copy", "Ctrl+Alt+Shift+S", "resume"}
+        << QStringList{} << "";
+    QTest::newRow("resumed: sends again") << QByteArray() << 0 << none
+                                          << QStringList{"suspend", "resume", "Ctrl+Alt+Space", "copy"}
+                                          << QStringList{"427", "41f"} << "";
     QTest::newRow("settings: an override and an unreadable value")
         << QByteArray("Expand=Ctrl+NoSuchKey\nShowSources=ctrl+super+l") << 0 << none
         << QStringList{"Ctrl+Alt+Space", "Ctrl+Super+L", "Ctrl+Alt+Shift+L"} << QStringList{"427", "429"}
@@ -295,6 +309,10 @@ void TestQbHookX11::Messages()
             TakeClipboard(m_target, m_ownWindow);
         else if (action == QLatin1String("clear"))
             TakeClipboard(m_other, None);
+        else if (action == QLatin1String("suspend"))
+            hook::HookInstaller::Suspend(m_handle);
+        else if (action == QLatin1String("resume"))
+            hook::HookInstaller::Resume(m_handle);
         else
             Press(action);
     }
@@ -302,6 +320,7 @@ void TestQbHookX11::Messages()
     // the message of this last chord, and shows in the list.
     Press(QStringLiteral("Ctrl+Alt+Shift+E"));
     QCOMPARE(Messages(int(messages.size()) + 1), messages + QStringList{"42b"});
+    QVERIFY(!OtherSaw(KeyPress, XK_space, false, m_editor)); // a grabbed chord, suspended or not
     std::lock_guard lock(m_reportMutex);
     QCOMPARE(m_reports.size(), report.isEmpty() ? 0 : 1);
     if (!report.isEmpty())
@@ -357,6 +376,53 @@ void TestQbHookX11::RemovedHookHoldsNothing()
     QVERIFY(PumpUntil([&] { return OtherSaw(KeyPress, XK_space, false, DefaultRootWindow(m_other)); }));
     XSync(m_target, False);
     QVERIFY(Messages(0).isEmpty() && m_messages.empty());
+}
+
+QList<KeySym> TestQbHookX11::EditorPresses() const
+{
+    QList<KeySym> presses;
+    for (const XKeyEvent& key : m_otherKeys)
+        if (key.type == KeyPress && key.window == m_editor && !key.send_event) {
+            const KeySym sym = XkbKeycodeToKeysym(m_other, KeyCode(key.keycode), 0, 0);
+            if (!IsModifierKey(sym)) // the chord's own modifiers went down before it
+                presses << sym;
+        }
+    return presses;
+}
+
+void TestQbHookX11::TypeAheadComesAfterTheSentKeys_data()
+{
+    QTest::addColumn<bool>("release"); // whether the program releases the hold
+    QTest::newRow("released by the program") << true;
+    QTest::newRow("never released: the hook lets go by itself") << false;
+}
+
+void TestQbHookX11::TypeAheadComesAfterTheSentKeys()
+{
+    QFETCH(bool, release);
+
+    Install(0, {}, true);
+    // The user presses the chord and types on at once; the expansion's keys come meanwhile.
+    Press(QStringLiteral("Ctrl+Alt+Space"));
+    for (KeySym sym : {XK_a, XK_b}) {
+        Key(sym, true);
+        Key(sym, false);
+    }
+    XSync(m_target, False);
+    QCOMPARE(Messages(1), QStringList{"427"});
+    const QbHookKey sent[] = {{XK_x, 0, 1}, {XK_x, 0, 0}, {0, Code(XK_y), 1}, {0, Code(XK_y), 0}};
+    hook::HookInstaller::SendKeys(m_handle, sent);
+    if (release)
+        hook::HookInstaller::ReleaseKeys(m_handle);
+    const QList<KeySym> expected{XK_x, XK_y, XK_a, XK_b};
+    QVERIFY(PumpUntil([&] { return EditorPresses().size() >= expected.size(); }));
+    QCOMPARE(EditorPresses(), expected);
+    // The keyboard is free again: keys go straight to the editor.
+    Key(XK_c, true);
+    Key(XK_c, false);
+    XSync(m_target, False);
+    QVERIFY(PumpUntil([&] { return EditorPresses().size() > expected.size(); }));
+    QCOMPARE(EditorPresses().last(), KeySym(XK_c));
 }
 
 void TestQbHookX11::TakenChordReportedOnce()

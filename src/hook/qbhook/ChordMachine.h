@@ -10,7 +10,10 @@
 // - a key that the application saw go down (a modifier pressed before the chord's key) but that
 //   is released during the grab would never be seen released by the application; such releases
 //   are handed back to it (forwardRelease) so that it does not keep believing Ctrl or Alt is down.
-#include "hook/HookMessage.h"
+// A chord that holds the keys (the expand chord, when the program takes the type-ahead) starts a
+// hold at its press: the hook then keeps the keyboard grabbed past the chord, and every key typed
+// after the chord is recorded, to be replayed once the program's expansion is done (EndHold).
+#include "hook/qbhook/HookMessage.h"
 #include "hook/qbhook/HookEvents.h"
 
 #include <optional>
@@ -24,11 +27,14 @@ struct GrabbedChord {
     unsigned keycode = 0;
     unsigned state = 0; // modifier state without the lock bits
     HookMessage message;
+    bool holdsKeys = false; // its press starts a hold
 };
 
 struct KeyOutcome {
     std::optional<HookMessage> message;
     bool forwardRelease = false; // send this release to the window that has the focus
+    bool startHold = false;      // keep the keyboard grabbed: a hold began
+    bool record = false;         // the user's type-ahead: keep it for the replay
 };
 
 class ChordMachine {
@@ -46,6 +52,19 @@ public:
     // True between the press of a chord's key and its release.
     bool Armed() const { return m_armed.has_value(); }
 
+    // Forgets the message held back for the modifiers, and the one the chord now down would give:
+    // a chord pressed while the hook is suspended sends nothing, even if it ends after the resume.
+    void Discard();
+
+    // True from the press of a chord that holds the keys until EndHold.
+    bool Holding() const { return m_holding; }
+    // True while a key typed during the hold is down: replayed now, its press would reach the
+    // application as a repeat of a key already down (which the server drops), its release never.
+    bool TypeAheadDown() const { return !m_recordedDown.empty(); }
+    // The hold is over (the keys are replayed, or the grab could not be had); a chord still down
+    // then gives no message, since its release will go to the application.
+    void EndHold();
+
 private:
     bool ModifiersUp() const;
 
@@ -53,8 +72,11 @@ private:
     unsigned m_lockBits = 0;
     unsigned m_held = 0;
     std::optional<GrabbedChord> m_armed;
+    bool m_armedMuted = false; // the armed chord gives no message (Discard)
     std::optional<HookMessage> m_pending;
     std::set<unsigned> m_pressedInGrab; // keys whose press the application did not see
+    bool m_holding = false;
+    std::set<unsigned> m_recordedDown; // type-ahead keys whose press is recorded
 };
 
 } // namespace qbhook

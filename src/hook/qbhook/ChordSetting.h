@@ -2,7 +2,7 @@
 // The six chords of the hook, each with its key in the settings group "Hook", its default, the
 // message it sends and the words the reports use for it; and the texts of those reports.
 // One table, shared by the library and by the program's HookConfig.
-#include "hook/HookMessage.h"
+#include "hook/qbhook/HookMessage.h"
 #include "hook/qbhook/Chord.h"
 
 #include <array>

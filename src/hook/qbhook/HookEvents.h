@@ -1,7 +1,7 @@
 #pragma once
 // X events as plain values, and their translation into hook messages. Pure functions: the X11
 // hook fills the values from its events, the tests fill them by hand.
-#include "hook/HookMessage.h"
+#include "hook/qbhook/HookMessage.h"
 #include "hook/qbhook/Chord.h"
 
 #include <optional>

@@ -37,24 +37,28 @@ SharedBlockWords DecodeSharedBlockWords(const unsigned char* bytes)
     return {GetWord(bytes), GetWord(bytes + 4), GetWord(bytes + 8)};
 }
 
-std::uint32_t ReadSharedBlockWindow(const char* name)
+BlockTarget ReadSharedBlockTarget(const char* name)
 {
     if (name == nullptr || *name == '\0')
-        return 0;
+        return {};
     const int fd = shm_open(name, O_RDONLY | O_CLOEXEC, 0);
     if (fd < 0)
-        return 0;
-    std::uint32_t window = 0;
+        return {};
+    BlockTarget target;
     struct stat info {};
-    if (fstat(fd, &info) == 0 && info.st_size >= static_cast<off_t>(kSharedBlockSize)) {
-        void* view = mmap(nullptr, kSharedBlockSize, PROT_READ, MAP_SHARED, fd, 0);
+    if (fstat(fd, &info) == 0 && info.st_uid == geteuid() && (info.st_mode & 07777) == 0600 &&
+        info.st_size >= static_cast<off_t>(kPublishedBlockSize)) {
+        void* view = mmap(nullptr, kPublishedBlockSize, PROT_READ, MAP_SHARED, fd, 0);
         if (view != MAP_FAILED) {
-            window = DecodeSharedBlockWords(static_cast<const unsigned char*>(view)).window;
-            munmap(view, kSharedBlockSize);
+            const auto* bytes = static_cast<const unsigned char*>(view);
+            target.window = DecodeSharedBlockWords(bytes).window;
+            target.secret = GetWord(bytes + kSharedBlockSize) |
+                            static_cast<std::uint64_t>(GetWord(bytes + kSharedBlockSize + 4)) << 32;
+            munmap(view, kPublishedBlockSize);
         }
     }
     close(fd);
-    return window;
+    return target;
 }
 
 } // namespace qbhook

@@ -1,6 +1,6 @@
 #include "hook/qbhook/X11Hook.h"
 
-#include "hook/HookMessages.h"
+#include "hook/qbhook/HookMessage.h"
 #include "hook/qbhook/ChordSetting.h"
 #include "hook/qbhook/ReportOnce.h"
 #include "hook/qbhook/SharedBlockLayout.h"
@@ -8,6 +8,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib-xcb.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 
@@ -44,12 +45,21 @@ bool X11Hook::Start()
     return false;
 }
 
+namespace {
+void Wake(int fd)
+{
+    const char wake = 1;
+    // The pipe is non-blocking: when it is full, the thread has a wake-up waiting already.
+    while (write(fd, &wake, 1) < 0 && errno == EINTR) {
+    }
+}
+} // namespace
+
 void X11Hook::Stop()
 {
     if (m_thread.joinable()) {
-        const char wake = 1;
-        while (write(m_wake[1], &wake, 1) < 0 && errno == EINTR) {
-        }
+        m_stop = true;
+        Wake(m_wake[1]);
         m_thread.join();
     }
     for (int& fd : m_wake) {
@@ -57,6 +67,135 @@ void X11Hook::Stop()
             close(fd);
         fd = -1;
     }
+}
+
+void X11Hook::Call(std::function<void()> work)
+{
+    std::packaged_task<void()> task(std::move(work));
+    std::future<void> done = task.get_future();
+    {
+        std::lock_guard lock(m_callMutex);
+        if (m_ended || !m_thread.joinable())
+            return;
+        m_calls.push_back(std::move(task));
+    }
+    Wake(m_wake[1]);
+    done.wait(); // also ends when the thread drops the task unrun (a broken promise)
+}
+
+void X11Hook::RunCalls()
+{
+    for (;;) {
+        std::packaged_task<void()> task;
+        {
+            std::lock_guard lock(m_callMutex);
+            if (m_calls.empty())
+                return;
+            task = std::move(m_calls.front());
+            m_calls.pop_front();
+        }
+        task();
+    }
+}
+
+void X11Hook::SetSuspended(bool suspended)
+{
+    m_suspended = suspended;
+    // A chord begun on one side of the change sends nothing on the other; a hold whose message
+    // will now never go has nothing to wait for.
+    m_machine.Discard();
+    if (m_machine.Holding() && !m_holdMessageSent)
+        ReleaseHold(true);
+}
+
+void X11Hook::SendKeys(std::vector<QbHookKey> keys)
+{
+    Call([this, keys = std::move(keys)] {
+        if (!m_xtest)
+            return;
+        // WORKAROUND: keys synthesized while a client holds the keyboard go to that client. So the
+        // grab is let go for the span of the keys, the server grabbed meanwhile so that no other
+        // client's requests (the user's keys from a tool like xdotool) fall in between.
+        const bool grabbed = m_keyboardGrabbed;
+        if (grabbed) {
+            XGrabServer(m_display);
+            XUngrabKeyboard(m_display, CurrentTime);
+        }
+        for (const QbHookKey& key : keys) {
+            const KeyCode keycode =
+                key.keysym != 0 ? XKeysymToKeycode(m_display, key.keysym) : static_cast<KeyCode>(key.keycode);
+            if (keycode != 0)
+                XTestFakeKeyEvent(m_display, keycode, key.down ? True : False, CurrentTime);
+        }
+        if (grabbed) {
+            if (XGrabKeyboard(m_display, m_root, False, GrabModeAsync, GrabModeAsync, CurrentTime) != GrabSuccess) {
+                m_keyboardGrabbed = false; // nothing is held any more: replay what was
+                m_holdEnd = true;
+            }
+            XUngrabServer(m_display);
+        }
+        XSync(m_display, False);
+    });
+}
+
+void X11Hook::StartHold()
+{
+    // The chord's key holds the keyboard for now (its passive grab); an active grab taken before
+    // its release keeps it, so that no key typed after the chord can slip to the application.
+    if (!m_suspended && m_xtest &&
+        XGrabKeyboard(m_display, m_root, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess) {
+        m_keyboardGrabbed = true;
+        m_holdMessageSent = false;
+        m_holdEnd = false;
+        m_releaseWanted = false;
+        m_typeAhead.clear();
+        m_holdDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHoldLimitMs);
+    } else {
+        m_machine.EndHold();
+    }
+}
+
+void X11Hook::HandlePending()
+{
+    while (!m_ioError && XPending(m_display) > 0) {
+        XEvent event;
+        XNextEvent(m_display, &event);
+        Handle(event);
+    }
+}
+
+void X11Hook::ReleaseHold(bool force)
+{
+    if (!m_machine.Holding() || (!force && m_machine.TypeAheadDown()))
+        return;
+    if (!m_ioError) {
+        // The server grabbed, every key the user typed so far is here, and none can come between
+        // the ungrab and the replay.
+        XGrabServer(m_display);
+        XSync(m_display, False);
+        HandlePending();
+        if (!force && m_machine.TypeAheadDown()) {
+            XUngrabServer(m_display); // a key went down meanwhile: wait for it to come up
+            XFlush(m_display);
+            return;
+        }
+        if (m_keyboardGrabbed)
+            XUngrabKeyboard(m_display, CurrentTime);
+    }
+    m_keyboardGrabbed = false;
+    m_holdEnd = false;
+    m_releaseWanted = false;
+    m_machine.EndHold();
+    const std::vector<RecordedKey> keys = std::exchange(m_typeAhead, {});
+    if (m_ioError)
+        return;
+    for (const RecordedKey& key : keys)
+        XTestFakeKeyEvent(m_display, key.keycode, key.press ? True : False, CurrentTime);
+    XUngrabServer(m_display);
+    XSync(m_display, False);
+    // A chord among the replayed keys meets the grabs now; it is handled before any later call
+    // (a resume) is taken, so that it counts as pressed during the expansion.
+    HandlePending();
 }
 
 void X11Hook::OnIoError(Display*, void* user)
@@ -70,6 +209,8 @@ void X11Hook::Run()
 {
     m_display = XOpenDisplay(nullptr);
     if (m_display == nullptr) {
+        std::lock_guard lock(m_callMutex);
+        m_ended = true;
         m_ready.set_value(false);
         return;
     }
@@ -77,6 +218,12 @@ void X11Hook::Run()
     Open();
     m_ready.set_value(true);
     Loop();
+    ReleaseHold(true);
+    {
+        std::lock_guard lock(m_callMutex);
+        m_ended = true;
+        m_calls.clear(); // their callers return
+    }
     if (!m_ioError) {
         UngrabAll();
         // The ungrab must be done on the server before Stop returns: the program synthesizes
@@ -103,6 +250,9 @@ void X11Hook::Open()
     } else {
         m_fixesEventBase = -1;
     }
+
+    int xtestEvent = 0, xtestError = 0, xtestMajor = 0, xtestMinor = 0;
+    m_xtest = XTestQueryExtension(m_display, &xtestEvent, &xtestError, &xtestMajor, &xtestMinor) != 0;
 
     int opcode = 0, xkbError = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
     if (XkbQueryExtension(m_display, &opcode, &m_xkbEventBase, &xkbError, &major, &minor)) {
@@ -190,12 +340,18 @@ void X11Hook::GrabChords()
     UngrabAll();
     std::vector<GrabbedChord> grabbed;
     for (const Wanted& chord : wanted) {
+        const HookMessage& message = ChordSettings()[chord.entry->index].message;
+        const bool holds = m_setup.holdKeysOnExpand && message.number == QB_MSG_EXPAND;
+        // A chord that holds the keys freezes the keyboard at its press (the server queues what
+        // follows) until the hook has its own grab: keys typed right after it cannot slip out
+        // between the end of the chord's grab and the start of the hold.
+        const uint8_t keyboardMode = holds ? XCB_GRAB_MODE_SYNC : XCB_GRAB_MODE_ASYNC;
         const std::vector<unsigned> variants = LockVariants(chord.state, bits.numLock);
         std::vector<xcb_void_cookie_t> cookies;
         for (unsigned variant : variants)
             cookies.push_back(xcb_grab_key_checked(m_connection, 0, m_root, static_cast<uint16_t>(variant),
                                                    static_cast<xcb_keycode_t>(chord.keycode), XCB_GRAB_MODE_ASYNC,
-                                                   XCB_GRAB_MODE_ASYNC));
+                                                   keyboardMode));
         // Checked requests: a chord held by another client fails with BadAccess, which comes back
         // here instead of reaching Xlib's error handler (whose default ends the process).
         std::vector<unsigned> held;
@@ -218,7 +374,7 @@ void X11Hook::GrabChords()
         }
         for (unsigned variant : held)
             m_grabs.emplace_back(chord.keycode, variant);
-        grabbed.push_back({chord.keycode, chord.state, ChordSettings()[chord.entry->index].message});
+        grabbed.push_back({chord.keycode, chord.state, message, holds});
     }
     xcb_flush(m_connection);
     m_machine = ChordMachine(std::move(grabbed), lockBits, m_heldModifiers);
@@ -236,21 +392,43 @@ void X11Hook::Loop()
 {
     const int displayFd = ConnectionNumber(m_display);
     for (;;) {
-        while (!m_ioError && XPending(m_display) > 0) {
-            XEvent event;
-            XNextEvent(m_display, &event);
-            Handle(event);
-        }
+        HandlePending();
         if (m_ioError)
             return;
+        int timeout = -1;
+        if (m_machine.Holding()) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                m_holdDeadline - std::chrono::steady_clock::now());
+            if (m_holdEnd || left.count() <= 0) {
+                // The program released nothing in time (or the hold lost its grab): the keyboard
+                // is never left dead.
+                ReleaseHold(true);
+                continue;
+            }
+            if (m_releaseWanted && !m_machine.TypeAheadDown()) {
+                ReleaseHold(false);
+                if (!m_machine.Holding())
+                    continue;
+            }
+            timeout = static_cast<int>(left.count()) + 1;
+        }
         pollfd fds[2] = {{displayFd, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0) {
+        if (poll(fds, 2, timeout) < 0) {
             if (errno == EINTR)
                 continue;
             return;
         }
-        if (fds[1].revents != 0)
-            return;
+        if (fds[1].revents != 0) {
+            char drained[64];
+            while (read(m_wake[0], drained, sizeof drained) > 0) {
+            }
+            if (m_stop)
+                return;
+            // Events the server had sent before the call are handled on their side of it (a chord
+            // pressed before a resume counts as suspended).
+            HandlePending();
+            RunCalls();
+        }
     }
 }
 
@@ -259,26 +437,32 @@ void X11Hook::Handle(XEvent& event)
     if (event.type == KeyPress || event.type == KeyRelease) {
         const KeyOutcome outcome =
             m_machine.OnKey({event.type == KeyPress, event.xkey.keycode, event.xkey.state});
+        if (outcome.startHold)
+            StartHold();
+        if (event.type == KeyPress && m_setup.holdKeysOnExpand)
+            XAllowEvents(m_display, AsyncKeyboard, CurrentTime); // thaws a frozen keyboard, if any
+        if (outcome.record)
+            m_typeAhead.push_back({event.xkey.keycode, event.type == KeyPress});
         if (outcome.forwardRelease)
             ForwardRelease(event.xkey);
         if (outcome.message)
-            Send(*outcome.message);
+            SendChordMessage(*outcome.message);
     } else if (m_xkbEventBase >= 0 && event.type == m_xkbEventBase) {
         const auto& xkb = reinterpret_cast<const XkbEvent&>(event);
         if (xkb.any.xkb_type == XkbStateNotify) {
             m_heldModifiers = xkb.state.base_mods;
             if (auto message = m_machine.OnModifiers(m_heldModifiers))
-                Send(*message);
+                SendChordMessage(*message);
         }
     } else if (m_fixesEventBase >= 0 && event.type == m_fixesEventBase + XFixesSelectionNotify) {
         const auto& notify = reinterpret_cast<const XFixesSelectionNotifyEvent&>(event);
-        if (notify.subtype != XFixesSetSelectionOwnerNotify)
+        if (notify.subtype != XFixesSetSelectionOwnerNotify || m_suspended)
             return;
-        const std::uint32_t target = ReadSharedBlockWindow(m_setup.sharedBlockName.c_str());
-        if (target == 0)
+        const BlockTarget target = ReadSharedBlockTarget(m_setup.sharedBlockName.c_str());
+        if (target.window == 0)
             return;
         const SelectionOwnerChange change{notify.selection == m_clipboard, notify.owner,
-                                          SameClient(notify.owner, target, m_resourceIdMask)};
+                                          SameClient(notify.owner, target.window, m_resourceIdMask)};
         if (auto message = TranslateSelectionOwnerChange(change))
             SendTo(target, *message);
     } else if (event.type == MappingNotify) {
@@ -288,32 +472,53 @@ void X11Hook::Handle(XEvent& event)
     }
 }
 
-void X11Hook::Send(const HookMessage& message)
+void X11Hook::SendChordMessage(const HookMessage& message)
 {
-    // Read at each message: the program writes the block after the hook is installed, and a
-    // block that is gone means there is nobody to tell.
-    const std::uint32_t target = ReadSharedBlockWindow(m_setup.sharedBlockName.c_str());
-    if (target != 0)
-        SendTo(target, message);
+    const bool sent = Send(message);
+    if (!m_machine.Holding() || m_holdMessageSent)
+        return;
+    if (sent) {
+        // The program's time starts now, however long the modifiers were held.
+        m_holdMessageSent = true;
+        m_holdDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHoldLimitMs);
+    } else {
+        m_holdEnd = true; // nobody will release it
+    }
 }
 
-void X11Hook::SendTo(std::uint32_t target, const HookMessage& message)
+bool X11Hook::Send(const HookMessage& message)
+{
+    if (m_suspended)
+        return false;
+    // Read at each message: the program writes the block after the hook is installed, and a
+    // block that is gone means there is nobody to tell.
+    const BlockTarget target = ReadSharedBlockTarget(m_setup.sharedBlockName.c_str());
+    if (target.window == 0)
+        return false;
+    SendTo(target, message);
+    return true;
+}
+
+void X11Hook::SendTo(const BlockTarget& target, const HookMessage& message)
 {
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
-    event.window = target;
+    event.window = target.window;
     event.type = static_cast<xcb_atom_t>(m_messageType);
     event.data.data32[0] = static_cast<uint32_t>(message.number);
     event.data.data32[1] = static_cast<uint32_t>(message.wParam);
     event.data.data32[2] = static_cast<uint32_t>(message.lParam);
+    // The run's secret: any client can send a ClientMessage to the window, only the hook knows it.
+    event.data.data32[3] = static_cast<uint32_t>(target.secret);
+    event.data.data32[4] = static_cast<uint32_t>(target.secret >> 32);
     char wire[32];
     static_assert(sizeof event == sizeof wire);
     std::memcpy(wire, &event, sizeof wire);
     // Checked, so that a window that is gone (a block left by a program that died) costs an
     // error reply here rather than a call of the process-wide Xlib error handler.
     const xcb_void_cookie_t cookie =
-        xcb_send_event_checked(m_connection, 0, target, XCB_EVENT_MASK_NO_EVENT, wire);
+        xcb_send_event_checked(m_connection, 0, target.window, XCB_EVENT_MASK_NO_EVENT, wire);
     std::free(xcb_request_check(m_connection, cookie));
 }
 

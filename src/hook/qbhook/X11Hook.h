@@ -6,13 +6,18 @@
 #include "hook/qbhook/Chord.h"
 #include "hook/qbhook/ChordMachine.h"
 #include "hook/qbhook/HookEvents.h"
+#include "hook/qbhook/SharedBlockLayout.h"
 #include "hook/qbhook/qbhook.h"
 
 #include <X11/Xlib.h>
 #include <xcb/xcb.h>
 
 #include <atomic>
+#include <chrono>
+#include <deque>
+#include <functional>
 #include <future>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <utility>
@@ -29,7 +34,11 @@ struct HookSetup {
     std::string settingsFile;
     std::vector<Entry> chords;              // the chords in use, already read
     std::vector<std::string> unreadableTexts; // reports of values that fell back to the default
+    bool holdKeysOnExpand = false;            // the expand chord holds the type-ahead
 };
+
+// How long a hold may last when the program never releases it.
+constexpr int kHoldLimitMs = 1000;
 
 class X11Hook {
 public:
@@ -43,8 +52,30 @@ public:
     // Ungrabs everything on the server, closes the connection and ends the thread.
     void Stop();
 
+    // While suspended the chords stay grabbed (a chord pressed does nothing and does not reach
+    // the application) and nothing is sent. Each returns once the thread has taken it.
+    void Suspend() { Call([this] { SetSuspended(true); }); }
+    void Resume() { Call([this] { SetSuspended(false); }); }
+
+    // Synthesizes keys on the hook's connection, past its hold if one is on (the user's keys stay
+    // held); returns once the server has delivered them. Keys with no key on the keyboard are left out.
+    void SendKeys(std::vector<QbHookKey> keys);
+    // Ends the hold: the keyboard is let go and the recorded type-ahead replayed in order.
+    void ReleaseKeys()
+    {
+        Call([this] {
+            m_releaseWanted = true;
+            ReleaseHold(false);
+        });
+    }
+
 private:
     using Grab = std::pair<unsigned, unsigned>; // keycode, modifier state
+
+    // Runs work on the hook's thread and returns when it is done (at once when the thread ended).
+    void Call(std::function<void()> work);
+    void RunCalls();
+    void SetSuspended(bool suspended);
 
     void Run();
     void Open();
@@ -55,8 +86,14 @@ private:
     void UngrabAll();
     void Loop();
     void Handle(XEvent& event);
-    void Send(const HookMessage& message);
-    void SendTo(std::uint32_t target, const HookMessage& message);
+    void StartHold();
+    // Ends the hold and replays the type-ahead; unless forced, not while a key typed ahead is down.
+    void ReleaseHold(bool force);
+    void HandlePending();
+    // Sends a chord's message; a hold waits for the program from then on, or ends when no one got it.
+    void SendChordMessage(const HookMessage& message);
+    bool Send(const HookMessage& message);
+    void SendTo(const BlockTarget& target, const HookMessage& message);
     void ForwardRelease(const XKeyEvent& key);
     void Report(const std::string& text);
     static void OnIoError(Display* display, void* user);
@@ -78,7 +115,26 @@ private:
     std::vector<GrabbedChord> m_grabbed; // what they stand for
     ChordMachine m_machine;
 
-    int m_wake[2] = {-1, -1}; // written by Stop to end the thread's wait
+    bool m_suspended = false;
+    bool m_xtest = false;
+
+    // The hold: the keyboard grabbed past an expand chord, the user's keys recorded meanwhile.
+    struct RecordedKey {
+        unsigned keycode;
+        bool press;
+    };
+    bool m_keyboardGrabbed = false;
+    bool m_holdMessageSent = false;
+    bool m_holdEnd = false;      // end the hold once the events at hand are handled
+    bool m_releaseWanted = false; // the program is done: end the hold once the type-ahead is up
+    std::chrono::steady_clock::time_point m_holdDeadline;
+    std::vector<RecordedKey> m_typeAhead;
+
+    int m_wake[2] = {-1, -1}; // written by Stop and Call to end the thread's wait
+    std::mutex m_callMutex;
+    std::deque<std::packaged_task<void()>> m_calls;
+    bool m_ended = false;          // the thread takes no more calls
+    std::atomic<bool> m_stop{false};
     std::promise<bool> m_ready;
     std::thread m_thread;
     std::atomic<bool> m_ioError{false};

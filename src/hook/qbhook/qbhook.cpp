@@ -8,17 +8,19 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace {
 
 std::mutex g_mutex;
-std::map<int, std::unique_ptr<qbhook::X11Hook>> g_hooks;
+std::map<int, std::shared_ptr<qbhook::X11Hook>> g_hooks;
 int g_nextHandle = 1;
 
 qbhook::HookSetup ReadConfig(const QbHookConfig& config)
 {
     qbhook::HookSetup setup;
     setup.sharedBlockName = config.sharedBlockName != nullptr ? config.sharedBlockName : "";
+    setup.holdKeysOnExpand = config.holdKeysOnExpand != 0;
     setup.settingsFile = config.settingsFile != nullptr ? config.settingsFile : qbhook::kDefaultSettingsFile;
     // Read before the hook's thread starts: the values are plain text and need no display, and
     // the thread reports the unreadable ones first, before any grab can fail.
@@ -32,6 +34,14 @@ qbhook::HookSetup ReadConfig(const QbHookConfig& config)
         setup.chords.push_back({index, resolved.chord});
     }
     return setup;
+}
+
+// The hook of handle, kept alive for the caller even if another thread uninstalls it meanwhile.
+std::shared_ptr<qbhook::X11Hook> Find(int handle)
+{
+    std::lock_guard lock(g_mutex);
+    auto it = g_hooks.find(handle);
+    return it == g_hooks.end() ? nullptr : it->second;
 }
 
 } // namespace
@@ -60,7 +70,7 @@ extern "C" int qbhook_install(const QbHookConfig* config, QbHookReportFn report,
 
 extern "C" void qbhook_uninstall(int handle)
 {
-    std::unique_ptr<qbhook::X11Hook> hook;
+    std::shared_ptr<qbhook::X11Hook> hook;
     {
         std::lock_guard lock(g_mutex);
         auto it = g_hooks.find(handle);
@@ -70,4 +80,34 @@ extern "C" void qbhook_uninstall(int handle)
         g_hooks.erase(it);
     }
     hook->Stop();
+}
+
+extern "C" void qbhook_suspend(int handle)
+{
+    if (auto hook = Find(handle))
+        hook->Suspend();
+}
+
+extern "C" void qbhook_resume(int handle)
+{
+    if (auto hook = Find(handle))
+        hook->Resume();
+}
+
+extern "C" void qbhook_send_keys(int handle, const QbHookKey* keys, int count)
+{
+    if (keys == nullptr || count <= 0)
+        return;
+    try {
+        if (auto hook = Find(handle))
+            hook->SendKeys(std::vector<QbHookKey>(keys, keys + count));
+    } catch (...) {
+        // Nothing may cross the C interface; keys that cannot be copied are keys not sent.
+    }
+}
+
+extern "C" void qbhook_release_keys(int handle)
+{
+    if (auto hook = Find(handle))
+        hook->ReleaseKeys();
 }

@@ -2,7 +2,7 @@
 #define QBHOOK_H
 /*
  * The hook library: watches the keyboard and the clipboard for Quillbox and sends the program
- * its messages (hook/HookMessages.h). On X11 it grabs the configured key chords on the root
+ * its messages (hook/qbhook/HookMessage.h). On X11 it grabs the configured key chords on the root
  * window and follows the CLIPBOARD owner with XFixes, on its own thread and its own display
  * connection; it sends each message as a ClientMessage to the window named in the shared block.
  * A C interface, so that another backend can stand in for it.
@@ -40,7 +40,19 @@ typedef struct QbHookConfig {
     const char* chords[QBHOOK_CHORD_COUNT];
     /* The settings file as reports name it; NULL for "~/.config/Quillbox/Quillbox.conf". */
     const char* settingsFile;
+    /* Nonzero when the program takes the type-ahead of its expansions: the expand chord then holds
+       the keyboard from its press on, records the keys the user types after it, and keeps them
+       until qbhook_release_keys (or for a second at most). The program must then synthesize its
+       keys with qbhook_send_keys. 0: keys typed during an expansion reach the application at once. */
+    int holdKeysOnExpand;
 } QbHookConfig;
+
+/* One synthesized key: keysym names it (XK_c, XK_Control_L); when keysym is 0, keycode does. */
+typedef struct QbHookKey {
+    unsigned long keysym;
+    unsigned keycode;
+    int down; /* nonzero: pressed; 0: released */
+} QbHookKey;
 
 /* Receives a report for the user (UTF-8): a chord that could not be read, or that another
    program holds. Each text is reported once in the life of the process, however often the hook
@@ -56,6 +68,29 @@ QBHOOK_API int qbhook_install(const QbHookConfig* config, QbHookReportFn report,
 /* Stops the hook: when it returns, the chords are ungrabbed on the server and nothing more is
    sent or reported. A handle that is not installed (0, already removed, unknown) is ignored. */
 QBHOOK_API void qbhook_uninstall(int handle);
+
+/* Suspends the hook's messages: its thread, connection and grabs stay up, a chord pressed does
+   nothing and does not reach the application, and nothing is sent (neither chords nor copies).
+   Returns once the hook's thread has taken it: nothing is sent after the return (a message sent
+   before it may still be on its way). Unknown handles are ignored. Not from the report callback. */
+QBHOOK_API void qbhook_suspend(int handle);
+
+/* Sends the hook's messages again; returns once the hook's thread has taken it. A chord that
+   began while the hook was suspended still sends nothing. */
+QBHOOK_API void qbhook_resume(int handle);
+
+/* Synthesizes count keys, in order, to the window that has the focus. During a hold they pass
+   the hold (the user's keys stay held) with no other client's input in between. Returns once the
+   X server has delivered them. Works with or without a hold; unknown handles are ignored. */
+QBHOOK_API void qbhook_send_keys(int handle, const QbHookKey* keys, int count);
+
+/* Ends the hold of an expansion: the keyboard is let go and the keys the user typed meanwhile are
+   replayed in order, after everything sent with qbhook_send_keys. When no key typed ahead is down,
+   that is done when it returns; otherwise it returns at once and the hook ends the hold as soon as
+   they are all up (a key replayed while still down would reach the application as a repeat, which
+   the server drops, or lose its release). Without a hold it does nothing. A hold the program never
+   releases ends by itself 1 s after the expand message. */
+QBHOOK_API void qbhook_release_keys(int handle);
 
 #ifdef __cplusplus
 }

@@ -26,7 +26,7 @@ std::optional<NativeMessage> X11NativeMessages::Decode(const QByteArray& eventTy
         return std::nullopt;
     // The words are 32-bit on the wire; numbers and parameters are small and never negative.
     const auto* words = client->data.data32;
-    return NativeMessage{long(words[0]), long(words[1]), long(words[2]), {words[3], words[4]}};
+    return NativeMessage{long(words[0]), long(words[1]), long(words[2]), long(words[3]), long(words[4])};
 }
 
 } // namespace platform

@@ -2,7 +2,8 @@
 
 #include "core/CMain.h"
 #include "platform/MessageBox.h"
-#include "hook/HookMessage.h"
+#include "hook/qbhook/HookMessage.h"
+#include "hook/SharedBlock.h"
 #include "ui/common/CAboutDlg.h"
 #include "ui/framework/Resources.h"
 #include "ui/framework/RunHandler.h"
@@ -126,7 +127,8 @@ bool CQuillboxDlg::nativeEvent(const QByteArray& eventType, void* message, qintp
     const auto raw = main->Platform().messages->Decode(eventType, message);
     if (!raw)
         return QDialog::nativeEvent(eventType, message, result);
-    const auto decoded = DecodeHookClientMessage(true, raw->number, raw->wParam, raw->lParam);
+    const auto decoded = DecodeHookClientMessage(raw->number, raw->wParam, raw->lParam, raw->secretLow,
+                                                 raw->secretHigh, hook::RunSecret());
     if (decoded) {
         ui::RunHandler([&] { DispatchHookMessage(decoded->number, decoded->lParam); });
         *result = 0;
