@@ -133,7 +133,10 @@ namespace {
 hook::HookConfig LoadHookConfig(int clipboardMgrKeys)
 {
     std::unique_ptr<QSettings> settings(OpenSettings());
-    return hook::HookConfig::Load(*settings, clipboardMgrKeys);
+    hook::HookConfig config = hook::HookConfig::Load(*settings, clipboardMgrKeys);
+    // Keys the user types while an expansion runs are held and come after its text.
+    config.SetHoldKeysOnExpand(true);
+    return config;
 }
 
 int StartHook(int clipboardMgrKeys)
@@ -160,7 +163,7 @@ int CMain::InstallSystemHook()
 
 int CMain::DestroySystemHook()
 {
-    RemoveHook();
+    UninstallHook();
     if (m_hSharedMapping > 0)
         hook::ReleaseSharedBlock(hook::SharedBlockName());
     m_hSharedMapping = -1;
@@ -215,16 +218,49 @@ void CMain::SetClipboardAutoSave(bool on)
 
 void CMain::InstallHook()
 {
-    if (!m_hHook && m_bKeyboardHelper)
-        m_hHook = StartHook(m_nClipboardMgrKeys);
+    if (!m_hHook) {
+        if (m_bKeyboardHelper && m_bEnabled && m_nHookSuspended == 0)
+            m_hHook = StartHook(m_nClipboardMgrKeys);
+        return;
+    }
+    if (m_nHookSuspended > 0 && --m_nHookSuspended == 0)
+        hook::HookInstaller::Resume(m_hHook);
 }
 
 void CMain::RemoveHook()
 {
+    // The helper stays up (its thread, its connection, its grabs): only its messages stop.
+    if (m_hHook && m_nHookSuspended++ == 0)
+        hook::HookInstaller::Suspend(m_hHook);
+}
+
+void CMain::UninstallHook()
+{
+    if (m_hHook)
+        hook::HookInstaller::Remove(m_hHook);
+    m_hHook = 0;
+    m_nHookSuspended = 0;
+}
+
+void CMain::ReinstallHook()
+{
     if (!m_hHook)
         return;
-    hook::HookInstaller::Remove(m_hHook);
-    m_hHook = 0;
+    const int suspended = m_nHookSuspended;
+    UninstallHook();
+    m_hHook = StartHook(m_nClipboardMgrKeys);
+    m_nHookSuspended = suspended;
+    if (m_hHook && suspended > 0)
+        hook::HookInstaller::Suspend(m_hHook);
+}
+
+void CMain::SendKeys(std::span<const platform::KeyStep> steps)
+{
+    // With the helper running, its keyboard hold keeps the user's type-ahead: the keys go past it.
+    if (m_hHook)
+        hook::SendVirtualKeys(m_hHook, steps);
+    else
+        Platform().keyboard->Send(steps);
 }
 
 int CMain::CaptureClipboard()

@@ -9,7 +9,9 @@
 #include <QString>
 #include <QStringList>
 #include <csignal>
+#include <initializer_list>
 #include <memory>
+#include <span>
 
 class CQuillboxDlg;
 class CSplashDlg;
@@ -98,10 +100,18 @@ public:
     platform::Services& Platform() { return *m_pPlatform; }
     bool HasPlatform() const { return m_pPlatform != nullptr; }
 
-    // The keyboard helper, installed at most once at a time (the main window's RemoveHook and
-    // InstallHook come here).
+    // The keyboard helper's messages, around an expansion and while a sheet is open: RemoveHook
+    // suspends them (the helper stays up and its chords stay taken), InstallHook resumes them, in
+    // pairs. With no helper running, InstallHook starts one.
     void InstallHook();
     void RemoveHook();
+    // Stops the helper: its chords go back to the applications (the services switched off).
+    void UninstallHook();
+    // Starts the helper again with the chords of the preferences (another clipboard manager pair).
+    void ReinstallHook();
+    // Synthesizes keys in the window in front.
+    void SendKeys(std::span<const platform::KeyStep> steps);
+    void SendKeys(std::initializer_list<platform::KeyStep> steps) { SendKeys(std::span(steps.begin(), steps.size())); }
     void SetPlatform(std::unique_ptr<platform::Services> services);
     // The program's windows; without them (tests) the controller runs windowless.
     void SetWindows(std::unique_ptr<IMainWindows> windows);
@@ -139,6 +149,7 @@ private:
     std::unique_ptr<IMainWindows> m_pWindows;
     bool m_bRunning = false;   // the main loop runs
     bool m_bResolving = false; // an expansion runs; it is not re-entered
+    int m_nHookSuspended = 0;  // RemoveHook calls not yet matched by InstallHook
 };
 
 // The one controller of the program (null before it exists and after it is gone).

@@ -3,6 +3,7 @@
 #include "core/CMain.h"
 
 #include "data/CShortcut.h"
+#include "hook/HookInstaller.h"
 
 namespace {
 
@@ -32,6 +33,9 @@ int CMain::ResolveShortcut()
     platform::Services& os = Platform();
     platform::IClipboardWriter& clipboard = *os.clipboardWriter;
     auto finish = [this](int result) {
+        // The keys the user typed meanwhile come now, after the text, then the helper's messages.
+        if (m_hHook)
+            hook::HookInstaller::ReleaseKeys(m_hHook);
         InstallHook();
         m_bResolving = false;
         return result;
@@ -42,7 +46,7 @@ int CMain::ResolveShortcut()
     clipboard.SetText(Sentinel, true);
     // Select the word before the caret (Ctrl+Shift+Left) and copy it (Ctrl+C); Ctrl is released
     // first, whatever the user still holds.
-    os.keyboard->Send({{VK_CONTROL, true}, {VK_SHIFT, false}, {VK_CONTROL, false}, {VK_LEFT, false}, {VK_LEFT, true},
+    SendKeys({{VK_CONTROL, true}, {VK_SHIFT, false}, {VK_CONTROL, false}, {VK_LEFT, false}, {VK_LEFT, true},
                        {VK_CONTROL, true}, {VK_SHIFT, true}, {VK_CONTROL, false}, {VK_C, false}, {VK_C, true},
                        {VK_CONTROL, true}});
     // The word is there once the editor has taken the clipboard from the sentinel.
@@ -55,7 +59,7 @@ int CMain::ResolveShortcut()
     ShortcutRecord* record = FindShortcut(word);
     if (!record) {
         // Move the selection's moving end back: the caret stays where it was, nothing selected.
-        os.keyboard->Send({{VK_SHIFT, false}, {VK_CONTROL, false}, {VK_RIGHT, false}, {VK_RIGHT, true},
+        SendKeys({{VK_SHIFT, false}, {VK_CONTROL, false}, {VK_RIGHT, false}, {VK_RIGHT, true},
                            {VK_CONTROL, true}, {VK_SHIFT, true}});
         clipboard.SetText(saved);
         return finish(0);
@@ -68,7 +72,7 @@ int CMain::ResolveShortcut()
         return finish(1);
     }
     clipboard.SetText(text, true);
-    os.keyboard->Send(platform::PasteKeys);
+    SendKeys(platform::PasteKeys);
     os.quietWait->WaitForPasteServed(PasteSettleMs, PasteBoundMs);
     clipboard.SetText(saved);
     return finish(1);

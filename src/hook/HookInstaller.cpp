@@ -4,6 +4,10 @@
 
 #include <QByteArray>
 
+#include "platform/x11/Keysyms.h"
+
+#include <vector>
+
 #include <array>
 
 #include <map>
@@ -80,6 +84,14 @@ void HookInstaller::SendKeys(int handle, std::span<const QbHookKey> keys)
 void HookInstaller::ReleaseKeys(int handle)
 {
     qbhook_release_keys(handle);
+}
+
+void SendVirtualKeys(int handle, std::span<const platform::KeyStep> steps)
+{
+    std::vector<QbHookKey> keys;
+    for (const platform::KeyStep& step : steps)
+        keys.push_back(QbHookKey{platform::KeysymOf(step.vk), 0, step.up ? 0 : 1});
+    HookInstaller::SendKeys(handle, keys);
 }
 
 } // namespace hook

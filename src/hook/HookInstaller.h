@@ -1,6 +1,7 @@
 #pragma once
 // Installs and removes the hook library (libqbhook.so) for the program's controller.
 #include "hook/HookConfig.h"
+#include "platform/Platform.h"
 
 #include <QString>
 
@@ -41,5 +42,8 @@ public:
     static void SendKeys(int handle, std::span<const QbHookKey> keys);
     static void ReleaseKeys(int handle);
 };
+
+// SendKeys for the program's virtual keys (platform::VK_*).
+void SendVirtualKeys(int handle, std::span<const platform::KeyStep> steps);
 
 } // namespace hook

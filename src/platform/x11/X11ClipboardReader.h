@@ -31,6 +31,9 @@ public:
     // An owner that has not answered or sent the next piece within this time has given up.
     static constexpr int kStepTimeoutMs = 2000;
 
+    // The window its requests come from: not a paste into another application.
+    quint32 Window() const { return m_window; }
+
 private:
     using Done = std::function<void(const ClipboardContent&)>;
     struct Data {

@@ -1,5 +1,7 @@
 #include "platform/x11/X11Keyboard.h"
 
+#include "platform/x11/Keysyms.h"
+
 #include <QtGlobal>
 
 #include <X11/Xlib.h>
@@ -7,23 +9,6 @@
 #include <X11/keysym.h>
 
 namespace platform {
-
-namespace {
-
-KeySym KeysymOf(int vk)
-{
-    switch (vk) {
-    case VK_SHIFT: return XK_Shift_L;
-    case VK_CONTROL: return XK_Control_L;
-    case VK_LEFT: return XK_Left;
-    case VK_RIGHT: return XK_Right;
-    case VK_C: return XK_c;
-    case VK_V: return XK_v;
-    default: return NoSymbol;
-    }
-}
-
-} // namespace
 
 X11Keyboard::X11Keyboard()
     : m_display(XOpenDisplay(nullptr))

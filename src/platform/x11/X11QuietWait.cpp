@@ -122,7 +122,7 @@ bool X11QuietWait::nativeEventFilter(const QByteArray& eventType, void* message,
     switch (event->response_type & ~0x80) {
     case XCB_SELECTION_REQUEST: {
         const auto* request = reinterpret_cast<const xcb_selection_request_event_t*>(event);
-        if (request->selection == m_clipboardAtom) {
+        if (request->selection == m_clipboardAtom && request->requestor != m_ignoredRequestor) {
             m_lastRequest = Clock::now();
             if (m_textTargets.contains(request->target))
                 m_textRequested = true;

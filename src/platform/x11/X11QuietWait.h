@@ -36,6 +36,9 @@ public:
     void QuietWait(int ms) override;
     bool WaitForClipboardTaken(int capMs) override;
     bool WaitForPasteServed(int settleMs, int capMs) override;
+    // Requests from this window (the program's own clipboard reader, capturing a copy) are no
+    // paste.
+    void IgnoreRequestor(quint32 window) { m_ignoredRequestor = window; }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -50,6 +53,7 @@ private:
     quint32 m_wmProtocolsAtom = 0;
     QList<quint32> m_textTargets;
     quint32 m_utf8Atom = 0;
+    quint32 m_ignoredRequestor = 0;
 
     int m_depth = 0; // waits running, counting nested ones
     QList<std::array<char, 32>> m_held;

@@ -20,10 +20,13 @@ std::unique_ptr<Services> CreateServices(const QByteArray& messageType)
     auto services = std::make_unique<Services>();
     services->keyboard = std::make_unique<X11Keyboard>();
     services->foreground = std::make_unique<X11Foreground>();
-    services->quietWait = std::make_unique<X11QuietWait>();
+    auto quietWait = std::make_unique<X11QuietWait>();
+    auto reader = std::make_unique<X11ClipboardReader>();
+    quietWait->IgnoreRequestor(reader->Window());
+    services->quietWait = std::move(quietWait);
     services->shell = std::make_unique<X11Shell>();
     services->messages = std::make_unique<X11NativeMessages>(messageType);
-    services->clipboard = std::make_unique<X11ClipboardReader>();
+    services->clipboard = std::move(reader);
     services->clipboardWriter = std::make_unique<X11ClipboardWriter>();
     return services;
 }

@@ -182,11 +182,11 @@ int CQuillboxDlg::OnSystrayIconClicked(int mouseMessage)
         if (main->m_bEnabled) {
             main->m_bEnabled = 0;
             SetTrayIcon(141);
-            RemoveHook();
+            main->UninstallHook();
         } else {
             main->m_bEnabled = 1;
             SetTrayIcon(129);
-            InstallHook();
+            main->InstallHook();
         }
     }
     m_bCopyPending = 0;

@@ -308,10 +308,8 @@ void CQuillboxDlg::OnShowWindow(bool show)
         platform::ShowMessage(QStringLiteral("Number of uses must be more then 1"), platform::MsgStyle::Plain);
     main->SavePreferences();
     // The helper grabs only the chosen clipboard manager keys: a new choice takes effect now.
-    if (keysChanged && main->m_hHook) {
-        main->RemoveHook();
-        main->InstallHook();
-    }
+    if (keysChanged)
+        main->ReinstallHook();
 }
 
 void CQuillboxDlg::OnOk()
