@@ -263,7 +263,13 @@ Finding Examine(const QString& path)
                     return {Finding::Unusable, QStringLiteral("its table %1 has no column %2").arg(table, column)};
             }
         }
-        RenewLimitTriggers(db);
+        try {
+            RenewLimitTriggers(db);
+        } catch (const DatabaseError& error) {
+            // A file Quillbox may only read keeps its old limits; a held one is waited for below.
+            if ((error.Code() & 0xff) == SQLITE_BUSY)
+                throw;
+        }
         return {};
     } catch (const DatabaseError& error) {
         switch (error.Code() & 0xff) {
