@@ -25,8 +25,10 @@ void InstallQuitSignals()
     action.sa_handler = OnQuitSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // Ctrl+C, a polite kill, the terminal closed, the quit key of a terminal: each ends Quillbox as the
+    // Quit command does, its settings written and its shared block removed.
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+        sigaction(signal, &action, nullptr);
 }
 
 CQuillboxApp::CQuillboxApp(int& argc, char** argv)

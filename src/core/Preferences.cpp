@@ -1,6 +1,7 @@
 #include "core/Preferences.h"
 
 #include "core/CMain.h"
+#include "data/DataFile.h"
 
 #include <QDir>
 
@@ -24,8 +25,11 @@ const std::vector<Preference>& Preferences()
 
 QSettings* OpenSettings()
 {
-    return new QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quillbox"),
-                         QStringLiteral("Quillbox"));
+    auto* settings = new QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quillbox"),
+                                   QStringLiteral("Quillbox"));
+    // The settings name the user's files and editor: for the user only.
+    data::KeepPrivate(settings->fileName());
+    return settings;
 }
 
 QString DefaultDatabasePath()

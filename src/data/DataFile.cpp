@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
@@ -38,18 +40,47 @@ const std::vector<ColumnLimit>& ColumnLimits()
 
 namespace {
 
+// The number of characters of a text value, counted by the engine over the whole value: length()
+// stops at an embedded NUL, so the value is counted through its JSON form, which spells a NUL (and
+// every other control character) as an escape: two characters for \" \\ \b \f \n \r \t, six
+// for \u00XX. Doubled backslashes are made one ordinary character first, so every backslash left
+// starts an escape.
+QString CharCountOf(const QString& column)
+{
+    const QString k = QStringLiteral("replace(json_quote(cast(NEW.%1 as text)), '\\\\', 'x')").arg(column);
+    return QStringLiteral("(length(%1) - 2 - (length(%1) - length(replace(%1, '\\', ''))) "
+                          "- 4 * ((length(%1) - length(replace(%1, '\\u', ''))) / 2))")
+        .arg(k);
+}
+
+QString LimitCondition(const ColumnLimit& limit)
+{
+    return QStringLiteral("NEW.%1 is not null and %2 > %3")
+        .arg(QLatin1String(limit.column), CharCountOf(QLatin1String(limit.column)))
+        .arg(limit.width);
+}
+
+QString TriggerName(const ColumnLimit& limit, const char* event)
+{
+    return QStringLiteral("%1_%2_%3").arg(QLatin1String(limit.table), QLatin1String(limit.column), QLatin1String(event));
+}
+
 // SQLite keeps any length in a varchar column; these triggers keep the widths the schema declares.
+QString LimitTrigger(const ColumnLimit& limit, const char* event)
+{
+    return QStringLiteral("create trigger %1 before %2 on %3 when %4 "
+                          "begin select raise(abort, 'The value for %5 is too long: at most %6 characters'); end")
+        .arg(TriggerName(limit, event), QLatin1String(event), QLatin1String(limit.table), LimitCondition(limit),
+             QLatin1String(limit.column))
+        .arg(limit.width);
+}
+
 QStringList LimitTriggers()
 {
     QStringList triggers;
     for (const ColumnLimit& limit : ColumnLimits()) {
-        for (const char* event : {"insert", "update"}) {
-            triggers << QStringLiteral("create trigger %1_%2_%3 before %3 on %1 when length(NEW.%2) > %4 "
-                                       "begin select raise(abort, 'The value for %2 is too long: "
-                                       "at most %4 characters'); end")
-                            .arg(QLatin1String(limit.table), QLatin1String(limit.column), QLatin1String(event))
-                            .arg(limit.width);
-        }
+        for (const char* event : {"insert", "update"})
+            triggers << LimitTrigger(limit, event);
     }
     return triggers;
 }
@@ -81,31 +112,71 @@ void CreateDatabase(const QString& path)
 
 bool CanOpenForReading(const QString& path)
 {
+    // A named pipe or a device would block the open or the read: only a regular file can be a data
+    // file.
+    if (path.isEmpty() || !SpecialFileKind(path).isEmpty())
+        return false;
     QFile file(path);
-    return !path.isEmpty() && file.open(QIODevice::ReadOnly);
+    return file.open(QIODevice::ReadOnly);
+}
+
+QString SpecialFileKind(const QString& path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISREG(info.st_mode))
+        return {};
+    if (S_ISDIR(info.st_mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(info.st_mode))
+        return QStringLiteral("a named pipe");
+    if (S_ISSOCK(info.st_mode))
+        return QStringLiteral("a socket");
+    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
+        return QStringLiteral("a device");
+    return QStringLiteral("not a regular file");
+}
+
+void KeepPrivate(const QString& path)
+{
+    const QByteArray file = QFile::encodeName(path);
+    struct stat info {};
+    if (::lstat(file.constData(), &info) != 0) {
+        // Made now, empty and owner-only, so that whatever writes it later keeps that mode.
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd >= 0)
+            ::close(fd);
+        return;
+    }
+    if (S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & 077) != 0)
+        ::chmod(file.constData(), info.st_mode & 0700);
 }
 
 QString FirstFreeBackupName()
 {
+    // A name taken by anything at all (a file, a link, a pipe) is not free; nothing is opened.
     for (int n = 0;; ++n) {
         const QString name = QStringLiteral("qbdat.v%1").arg(n);
-        if (!CanOpenForReading(name) && !QFileInfo::exists(name))
+        struct stat info {};
+        if (::lstat(QFile::encodeName(name).constData(), &info) != 0)
             return name;
     }
 }
 
 namespace {
 
-// Sets an existing file aside under the first free backup name; tells the user when it cannot.
-bool SetAside(const QString& path)
+// Sets an existing file aside under the first free backup name, for its owner only; tells the user
+// when it cannot, ending the message with then.
+bool SetAside(const QString& path, const QString& then)
 {
     const QString backup = FirstFreeBackupName();
     QFile file(path);
-    if (file.rename(backup))
+    if (file.rename(backup)) {
+        KeepPrivate(backup);
         return true;
-    platform::ShowMessage(QStringLiteral("The data file %1 could not be kept as %2: %3\nQuillbox goes on with the "
-                                         "file as it is.")
-                              .arg(path, QDir::current().absoluteFilePath(backup), file.errorString()),
+    }
+    platform::ShowMessage(QStringLiteral("The data file %1 could not be kept as %2: %3\n%4")
+                              .arg(path, QDir::current().absoluteFilePath(backup), file.errorString(), then),
                           platform::MsgStyle::Exclamation);
     return false;
 }
@@ -124,14 +195,151 @@ DataFileState Create(const QString& path)
     }
 }
 
+// What the start-up check found in an existing file.
+struct Finding {
+    enum { Usable, Busy, Unusable } kind = Usable;
+    QString why; // Unusable: what is wrong, as the end of a sentence
+};
+
+QStringList ColumnsOf(Database& db, const QString& table)
+{
+    QStringList columns;
+    Statement info(db, QStringLiteral("pragma table_info(%1)").arg(table));
+    while (info.Next())
+        columns << info.Text("name").toLower();
+    return columns;
+}
+
+// Renews the column-limit triggers of a file made by an earlier Quillbox, whose limits stopped
+// counting at an embedded NUL.
+void RenewLimitTriggers(Database& db)
+{
+    QStringList stale;
+    for (const ColumnLimit& limit : ColumnLimits()) {
+        for (const char* event : {"insert", "update"}) {
+            Statement query(db, QStringLiteral("select sql from sqlite_master where type='trigger' and name=?1"),
+                            {TriggerName(limit, event)});
+            if (!query.Next() || !query.Text(0).contains(LimitCondition(limit)))
+                stale << TriggerName(limit, event);
+        }
+    }
+    if (stale.isEmpty())
+        return;
+    Transaction transaction(db);
+    for (const ColumnLimit& limit : ColumnLimits()) {
+        for (const char* event : {"insert", "update"}) {
+            if (!stale.contains(TriggerName(limit, event)))
+                continue;
+            db.Execute(QStringLiteral("drop trigger if exists %1").arg(TriggerName(limit, event)));
+            db.Execute(LimitTrigger(limit, event));
+        }
+    }
+    transaction.Commit();
+}
+
+Finding Examine(const QString& path)
+{
+    if (QFileInfo(path).size() == 0)
+        return {Finding::Unusable, QStringLiteral("it is empty")};
+    try {
+        Database db(path);
+        // Every table and column that Quillbox uses, as a new file has them.
+        Database model(QStringLiteral(":memory:"));
+        for (const QString& statement : SchemaStatements())
+            model.Execute(statement);
+        {
+            Statement check(db, QStringLiteral("pragma quick_check"));
+            if (check.Next() && check.Text(0) != QLatin1String("ok"))
+                return {Finding::Unusable, QStringLiteral("it is damaged (%1)").arg(check.Text(0))};
+        }
+        Statement tables(model, QStringLiteral("select name from sqlite_master where type='table' order by rowid"));
+        while (tables.Next()) {
+            const QString table = tables.Text(0);
+            const QStringList has = ColumnsOf(db, table);
+            if (has.isEmpty())
+                return {Finding::Unusable, QStringLiteral("its table %1 is missing").arg(table)};
+            for (const QString& column : ColumnsOf(model, table)) {
+                if (!has.contains(column))
+                    return {Finding::Unusable, QStringLiteral("its table %1 has no column %2").arg(table, column)};
+            }
+        }
+        try {
+            RenewLimitTriggers(db);
+        } catch (const DatabaseError& error) {
+            // A file Quillbox may only read keeps its old limits; a held one is waited for below.
+            if ((error.Code() & 0xff) == SQLITE_BUSY)
+                throw;
+        }
+        return {};
+    } catch (const DatabaseError& error) {
+        switch (error.Code() & 0xff) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return {Finding::Busy, {}};
+        case SQLITE_NOTADB:
+            return {Finding::Unusable, QStringLiteral("it is not a Quillbox data file (%1)").arg(error.Text())};
+        case SQLITE_CORRUPT:
+            return {Finding::Unusable, QStringLiteral("it is damaged (%1)").arg(error.Text())};
+        default:
+            return {Finding::Unusable, error.Text()};
+        }
+    }
+}
+
+// An existing file at path: used when it is whole; when another program holds it, the user may
+// retry; when it cannot be used, it is set aside for a new one or Quillbox ends, as the user says.
+DataFileState UseExisting(const QString& path)
+{
+    for (;;) {
+        const Finding finding = Examine(path);
+        if (finding.kind == Finding::Usable) {
+            // A file made by an earlier Quillbox, or by hand, may be readable by others.
+            KeepPrivate(path);
+            return DataFileState::Ready;
+        }
+        if (finding.kind == Finding::Busy) {
+            const int answer = platform::ShowMessage(
+                QStringLiteral("The data file %1 is held by another program: Quillbox waited %2 seconds for it "
+                               "and it is still locked.\nClose that program or let it finish, then choose Retry; "
+                               "Quit ends Quillbox and leaves the file as it is.")
+                    .arg(path)
+                    .arg(Database::BusyTimeoutMs / 1000),
+                platform::MsgStyle::RetryQuit);
+            if (answer == platform::IDRETRY)
+                continue;
+            return DataFileState::Declined;
+        }
+        const QString backup = QDir::current().absoluteFilePath(FirstFreeBackupName());
+        const int answer = platform::ShowMessage(
+            QStringLiteral("The data file %1 cannot be used: %2.\nStart New keeps it as %3 and starts with a new, "
+                           "empty data file; Quit ends Quillbox and leaves the file as it is.")
+                .arg(path, finding.why, backup),
+            platform::MsgStyle::NewFileQuit);
+        if (answer != platform::IDOK)
+            return DataFileState::Declined;
+        if (!SetAside(path, QStringLiteral("Quillbox ends now and leaves the file as it is.")))
+            return DataFileState::Failed;
+        return Create(path);
+    }
+}
+
 } // namespace
 
 DataFileState EnsureDataFile(const QString& path, bool firstRun)
 {
+    // Something that is not a file (a named pipe would hold start-up forever) is never opened.
+    if (const QString kind = SpecialFileKind(path); !kind.isEmpty()) {
+        platform::ShowMessage(QStringLiteral("The data file %1 is %2, not a file: Quillbox cannot keep its data "
+                                             "there.\nQuillbox ends now; move it out of the way, then start "
+                                             "Quillbox again.")
+                                  .arg(path, kind),
+                              platform::MsgStyle::Exclamation);
+        return DataFileState::Failed;
+    }
     const bool readable = CanOpenForReading(path);
     if (!firstRun) {
         if (readable)
-            return DataFileState::Ready;
+            return UseExisting(path);
         const int answer = platform::ShowMessage(
             QStringLiteral(
                 "A database file was not found and a new one must be created.\nSelecting YES will create a new database file and NO will quit the application."),
@@ -142,11 +350,11 @@ DataFileState EnsureDataFile(const QString& path, bool firstRun)
     if (readable) {
         // A first run starts with an empty file and keeps the old one; if it cannot be kept aside,
         // it stays in use rather than being lost.
-        if (!SetAside(path))
-            return DataFileState::Ready;
+        if (!SetAside(path, QStringLiteral("Quillbox goes on with the file as it is.")))
+            return UseExisting(path);
     } else if (QFileInfo::exists(path)) {
         // A file that is there but cannot be read is kept under a backup name, never overwritten.
-        if (!SetAside(path))
+        if (!SetAside(path, QStringLiteral("Quillbox goes on with the file as it is.")))
             return DataFileState::Failed;
     }
     return Create(path);

@@ -38,9 +38,10 @@ Database::Database(const QString& path)
     const int rc = sqlite3_open_v2(file.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString text = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc));
+        const int code = m_db ? sqlite3_extended_errcode(m_db) : rc;
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw DatabaseError(text, m_strPath);
+        throw DatabaseError(text, m_strPath, code);
     }
     sqlite3_busy_timeout(m_db, BusyTimeoutMs);
     sqlite3_extended_result_codes(m_db, 1);
@@ -61,7 +62,7 @@ Database::~Database()
 
 void Database::Fail() const
 {
-    throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(m_db)), m_strPath);
+    throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(m_db)), m_strPath, sqlite3_extended_errcode(m_db));
 }
 
 void Database::Execute(const QString& sql, const QVariantList& values)

@@ -18,7 +18,20 @@ int ShowMessage(const QString& text, MsgStyle style)
     if (Handler())
         return Handler()(text, style);
     std::fprintf(stderr, "Quillbox: %s\n", qPrintable(text));
-    return style == MsgStyle::Question ? IDNO : IDOK;
+    return QuitAnswer(style);
+}
+
+int QuitAnswer(MsgStyle style)
+{
+    switch (style) {
+    case MsgStyle::Question:
+        return IDNO;
+    case MsgStyle::RetryQuit:
+    case MsgStyle::NewFileQuit:
+        return IDCANCEL;
+    default:
+        return IDOK;
+    }
 }
 
 MessageHandler SetMessageHandler(MessageHandler handler)

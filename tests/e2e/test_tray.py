@@ -117,6 +117,33 @@ class TrayTest(unittest.TestCase):
                   file=sys.stderr)
             self.assertEqual(code, 0)
 
+    def test_signals_while_a_question_is_open(self):
+        # The Quit question, and the start-up question about a data file that is no data file:
+        # SIGTERM and SIGHUP close the box and end Quillbox in order; the file is left as it was.
+        block = None
+        for sig in (signal.SIGTERM, signal.SIGHUP):
+            with self.subTest(signal=sig.name, box="Quit"), Session(self) as s:
+                qb = s.start_quillbox(settings={"Prefrences": {"MaxClipboardItems": 7}})
+                block = f"/dev/shm/quillbox-{os.getuid()}-{s.display.lstrip(':')}"
+                qb.menu("q")
+                qb.message_box()
+                os.remove(s.settings_path())
+                qb.send_signal(sig)
+                self.assertEqual(qb.wait_exit(5), 0, qb.log())
+                self.assertEqual(s.read_settings()["Prefrences"].get("MaxClipboardItems"), "7")
+                self.assertFalse(os.path.exists(block))
+            with self.subTest(signal=sig.name, box="start-up"), Session(self) as s:
+                junk = os.urandom(8192)
+                qb = s.start_quillbox(settings={"Prefrences": {"ClipboardActive": 1}},
+                                      files={"qbdat.dbf": junk}, wait_tray=False)
+                qb.message_box()
+                qb.send_signal(sig)
+                self.assertEqual(qb.wait_exit(5), 0, qb.log())
+                self.assertIn("qbdat.dbf cannot be used", qb.log())
+                with open(os.path.join(s.cwd, "qbdat.dbf"), "rb") as f:
+                    self.assertEqual(f.read(), junk)
+                self.assertEqual([n for n in os.listdir(s.cwd) if n.startswith("qbdat.v")], [])
+
     # The tray stays usable while a modal window of the program runs.
     def test_quit_from_tray_while_about_box_is_open(self):
         with Session(self) as s:

@@ -2,7 +2,7 @@
 // Answers and records every message box shown through platform::ShowMessage while it lives, and
 // puts the previous handler back when it goes. No window opens.
 //
-//   MessageRecorder messages;                  // questions answered No, other boxes OK
+//   MessageRecorder messages;                  // questions answered No, Quit where offered, else OK
 //   messages.Answer(platform::IDYES);          // the next box is answered Yes
 //   ...                                        // the code under test
 //   QCOMPARE(messages.Count(), 1);
@@ -28,7 +28,7 @@ public:
             m_messages.append({text, style});
             if (!m_answers.isEmpty())
                 return m_answers.dequeue();
-            return style == platform::MsgStyle::Question ? m_nQuestionAnswer : platform::IDOK;
+            return style == platform::MsgStyle::Question ? m_nQuestionAnswer : platform::QuitAnswer(style);
         });
     }
     ~MessageRecorder() { platform::SetMessageHandler(std::move(m_previous)); }

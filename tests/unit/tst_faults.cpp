@@ -12,6 +12,7 @@
 #include "data/SourceLibrary.h"
 #include "data/Text.h"
 #include "hook/HookConfig.h"
+#include "hook/SharedBlock.h"
 #include "ui/MessageRecorder.h"
 #include "ui/ModalRun.h"
 #include "ui/ServiceFixture.h"
@@ -892,6 +893,208 @@ private slots:
             }
         }
         QCOMPARE(row.failed, 0);
+    }
+
+    // Start-up on a data file that another program holds, that is damaged or no data file at all,
+    // or that is no file: Quillbox says what is wrong naming the file, never aborts or hangs, and
+    // keeps the file byte for byte (where it was, or set aside as qbdat.v0 for a new one). Then a
+    // value with a NUL counts whole against its column, and the user's files are the user's only.
+    void StartUpOnABadDataFileAndTheFilesKept()
+    {
+        const auto good = [](const QString& path) {
+            CreateDatabase(path);
+            Database(path).Execute("insert into Shortcuts values(0,'kept','','text')");
+        };
+        const auto bytes = [](QByteArray content) {
+            return [content](const QString& path) {
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                file.write(content);
+            };
+        };
+        const auto altered = [good](const char* sql) {
+            return [good, sql](const QString& path) {
+                good(path);
+                Database(path).Execute(sql);
+            };
+        };
+        QByteArray random(8192, '\0');
+        for (char& c : random)
+            c = char(QRandomGenerator::global()->bounded(256));
+        struct Case {
+            QString kind;
+            std::function<void(const QString&)> make;
+            QString says;    // part of the message
+            int answer;      // the answer given to the box
+            bool setAside;   // the file ends up as qbdat.v0 and a new one is made
+        };
+        const int newFile = platform::IDOK, quit = platform::IDCANCEL;
+        const QList<Case> cases = {
+            {"data file locked by another program", good, "waited", quit, false},
+            {"locked data file, retried when free", good, "waited", platform::IDRETRY, false},
+            {"data file of random bytes", bytes(random), "not a Quillbox data file", newFile, true},
+            {"data file of random bytes", bytes(random), "not a Quillbox data file", quit, false},
+            {"data file cut in half", [good](const QString& path) {
+                 good(path);
+                 for (int i = 0; i < 200; ++i)
+                     Database(path).Execute("insert into Clipboard values(?1, ?2)", {i + 1, QString(100, QChar('c'))});
+                 QFile file(path);
+                 QVERIFY(file.resize(file.size() / 2));
+             }, "damaged", newFile, true},
+            {"empty data file", bytes({}), "empty", newFile, true},
+            {"data file with a table dropped", altered("drop table Env"), "table Env is missing", newFile, true},
+            {"data file with a column renamed", altered("alter table Shortcuts rename column s_text to s_body"), "no column s_text", quit, false},
+            {"a named pipe as data file", [](const QString& path) { QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0); },
+             "a named pipe", quit, false},
+            {"a folder as data file", [](const QString& path) { QVERIFY(QDir().mkdir(path)); }, "a folder", quit, false},
+        };
+        for (const Case& c : cases) {
+            Row& row = Tally("start-up: " + c.kind);
+            ++row.tried;
+            Workspace workspace;
+            const QString path = workspace.File("qbdat.dbf");
+            {
+                QSettings file(workspace.SettingsFile(), QSettings::IniFormat);
+                file.setValue("Prefrences/ClipboardActive", 1);
+                file.setValue("Prefrences/database", path);
+            }
+            c.make(path);
+            const QFileInfo made(path);
+            QByteArray before;
+            if (made.isFile()) {
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                before = file.readAll();
+            }
+            pid_t holder = 0;
+            if (c.kind.contains("locked")) {
+                int ready[2];
+                QCOMPARE(::pipe(ready), 0);
+                holder = ::fork();
+                if (holder == 0) {
+                    Database db(path);
+                    db.Execute("BEGIN EXCLUSIVE");
+                    (void)::write(ready[1], "x", 1);
+                    ::pause();
+                    ::_exit(0);
+                }
+                char x;
+                QCOMPARE(::read(ready[0], &x, 1), ssize_t(1));
+            }
+            // Start-up runs in a child: an abort or a hang (ended by the alarm) is a crash.
+            const int status = InChild([&] {
+                ::alarm(30);
+                QStringList said;
+                platform::SetMessageHandler([&](const QString& text, platform::MsgStyle style) {
+                    said << text;
+                    const bool offersChoice = style == platform::MsgStyle::RetryQuit || style == platform::MsgStyle::NewFileQuit;
+                    if (c.answer == platform::IDRETRY && holder)
+                        ::kill(holder, SIGKILL); // the other program lets go
+                    return offersChoice ? c.answer : platform::QuitAnswer(style);
+                });
+                CMain main;
+                const bool goesOn = main.LoadPreferences() == 1;
+                bool storesMade = false;
+                if (goesOn) {
+                    main.CreateStores();
+                    storesMade = c.setAside ? main.m_pShortcut->Count() == 0 : main.FindShortcut("kept") != nullptr;
+                }
+                const bool told = said.size() == 1 && said.first().contains(path) && said.first().contains(c.says);
+                if (!told)
+                    qWarning("%s: told %s", qPrintable(c.kind), qPrintable(said.join(" / ")));
+                const bool expected = c.setAside || c.answer == platform::IDRETRY ? goesOn && storesMade : !goesOn;
+                return told && expected ? 0 : 1;
+            });
+            if (holder) {
+                ::kill(holder, SIGKILL);
+                ::waitpid(holder, nullptr, 0);
+            }
+            if (status > 128)
+                ++row.crashes;
+            // Nothing lost: the old bytes are where they were, or in the backup.
+            const QString kept = c.setAside ? workspace.File("qbdat.v0") : path;
+            if (made.isFile()) {
+                QFile file(kept);
+                if (!file.open(QIODevice::ReadOnly) || file.readAll() != before)
+                    ++row.lost;
+            } else if (QFileInfo(path).isFile() || !QFileInfo::exists(path)) {
+                ++row.lost; // the pipe or folder was replaced
+            }
+            if (c.setAside && (QFileInfo(kept).permissions() & (QFile::ReadGroup | QFile::ReadOther)))
+                ++row.failed;
+            if (status == 0)
+                ++(c.setAside || c.answer == platform::IDRETRY ? row.exact : row.refused);
+            else if (status <= 128)
+                ++row.failed;
+        }
+
+        // A value with a NUL in it counts whole: refused when over its column, naming the column,
+        // also in a file made by an earlier Quillbox once start-up has checked it.
+        Row& nul = Tally("input: NUL in a text over its column");
+        for (const bool earlierFile : {false, true}) {
+            Workspace workspace;
+            const QString path = workspace.File("nul.dbf");
+            CreateDatabase(path);
+            if (earlierFile) {
+                Database db(path);
+                db.Execute("drop trigger Shortcuts_s_text_insert");
+                db.Execute("create trigger Shortcuts_s_text_insert before insert on Shortcuts when length(NEW.s_text) > 255 "
+                           "begin select raise(abort, 'The value for s_text is too long: at most 255 characters'); end");
+                QCOMPARE(EnsureDataFile(path, false), DataFileState::Ready);
+            }
+            const QString over = QString("a") + QChar(0) + QString(10240, QChar('b'));
+            const QString atLimit = QString("a") + QChar(0) + QString(253, QChar('b'));
+            ++nul.tried;
+            try {
+                Database(path).Execute("insert into Shortcuts values(1,'over','',?1)", {over});
+                ++nul.failed;
+            } catch (const DatabaseError& error) {
+                ++(error.Text().contains("s_text") ? nul.refused : nul.failed);
+            }
+            ++nul.tried;
+            Database(path).Execute("insert into Shortcuts values(2,'at','',?1)", {atLimit});
+            Database db(path);
+            Statement query(db, "select s_text from Shortcuts where s_id=2");
+            ++(query.Next() && query.Text(0) == atLimit ? nul.exact : nul.failed);
+        }
+        QCOMPARE(nul.failed, 0);
+
+        // The settings, the data file (also an older one of mode 0644), a backup and fm.tmp: 0600.
+        Row& modes = Tally("files others could read (umask 022)");
+        const mode_t previousMask = ::umask(022);
+        {
+            Workspace workspace;
+            const QString path = workspace.File("qbdat.dbf");
+            CreateDatabase(path);
+            ::chmod(QFile::encodeName(path).constData(), 0644);
+            QCOMPARE(EnsureDataFile(path, false), DataFileState::Ready);
+            {
+                std::unique_ptr<QSettings> settings(OpenSettings());
+                settings->setValue("Prefrences/ClipboardActive", 1);
+                settings->sync();
+            }
+            QFile old(workspace.File("old.dbf"));
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("an old data file");
+            old.close();
+            QVERIFY(QFile::rename(path, workspace.File("elsewhere.dbf")));
+            QVERIFY(QFile::rename(workspace.File("old.dbf"), path));
+            QCOMPARE(EnsureDataFile(path, true), DataFileState::Ready);
+            QVERIFY(hook::WriteSharedBlock(workspace.File("fm.tmp"), hook::EncodeSharedBlock(1, 2)));
+            for (const QString& file : {workspace.File("elsewhere.dbf"), workspace.SettingsFile(), path,
+                                        workspace.File("qbdat.v0"), workspace.File("fm.tmp")}) {
+                ++modes.tried;
+                struct stat info {};
+                if (::stat(QFile::encodeName(file).constData(), &info) == 0 && (info.st_mode & 077) == 0)
+                    ++modes.exact;
+                else {
+                    ++modes.failed;
+                    qWarning("%s: mode %o", qPrintable(file), unsigned(info.st_mode & 0777));
+                }
+            }
+        }
+        ::umask(previousMask);
+        QCOMPARE(modes.failed, 0);
     }
 
     void cleanupTestCase()

@@ -1,6 +1,7 @@
 // One Quillbox per user and display; a killed instance does not block the next start.
 #include "TestSupport.h"
 #include "app/SingleInstance.h"
+#include "X11TestServer.h"
 
 #include <csignal>
 #include <sys/wait.h>
@@ -14,7 +15,7 @@ private slots:
     {
         QVERIFY(m_runtime.isValid());
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
-        qputenv("DISPLAY", ":42");
+        qputenv("DISPLAY", ":4242"); // no X server: the lock file
     }
 
     void SecondInstanceOfTheSameDisplayIsRefused()
@@ -24,7 +25,7 @@ private slots:
         SingleInstance second;
         QVERIFY(!second.Acquire());
         // Another display is another desktop.
-        qputenv("DISPLAY", ":43");
+        qputenv("DISPLAY", ":4243");
         SingleInstance other;
         QVERIFY(other.Acquire());
     }
@@ -51,6 +52,40 @@ private slots:
         SingleInstance after;
         QVERIFY(after.Acquire());
         QVERIFY(QFile::exists(SingleInstance::LockPath()));
+    }
+
+    // On an X display the display itself keeps the guard: the way DISPLAY is written and the
+    // runtime folder make no difference, and a killed holder frees it at once.
+    void OneGuardPerXDisplayWhateverItsSpelling()
+    {
+        x11test::X11TestServer server;
+        QString why;
+        QVERIFY2(server.Start(false, &why), qPrintable(why));
+        const QByteArray number = qgetenv("DISPLAY").mid(1);
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            SingleInstance held;
+            const char ok = held.Acquire() ? '1' : '0';
+            (void)::write(ready[1], &ok, 1);
+            ::pause();
+            ::_exit(0);
+        }
+        char ok = 0;
+        QCOMPARE(::read(ready[0], &ok, 1), ssize_t(1));
+        QCOMPARE(ok, '1');
+        for (const QByteArray& display : {":" + number, ":" + number + ".0", "unix:" + number}) {
+            QTemporaryDir otherRuntime;
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(otherRuntime.path()));
+            qputenv("DISPLAY", display);
+            SingleInstance second;
+            QVERIFY2(!second.Acquire(), display.constData());
+        }
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        SingleInstance after;
+        QVERIFY(x11test::WaitUntil([&] { return after.Acquire(); }, 5000));
     }
 
 private:

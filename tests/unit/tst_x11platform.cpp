@@ -99,6 +99,7 @@ private slots:
 
 private:
     xcb_window_t TakeClipboardSilently();
+    void ServeWithoutListingTheMark(xcb_window_t owner, const QByteArray& text, const QByteArray& hint);
     std::optional<ClipboardContent> ReadWith(X11ClipboardReader& reader, int timeoutMs);
 
     void SendMessage(xcb_window_t window, quint32 number);
@@ -357,6 +358,44 @@ xcb_window_t TestX11Platform::TakeClipboardSilently()
     return window;
 }
 
+// Answers the requests for the clipboard that the test's own connection owns as a password manager
+// may: TARGETS lists only the text, while the mark is served when asked for by name.
+void TestX11Platform::ServeWithoutListingTheMark(xcb_window_t owner, const QByteArray& text, const QByteArray& hint)
+{
+    const xcb_atom_t targets = Atom(m_connection, "TARGETS"), utf8 = Atom(m_connection, "UTF8_STRING"),
+                     mark = Atom(m_connection, "x-kde-passwordManagerHint");
+    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+        if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST) {
+            const auto* request = reinterpret_cast<const xcb_selection_request_event_t*>(event);
+            xcb_atom_t property = request->property != XCB_NONE ? request->property : request->target;
+            const quint32 listed[] = {targets, utf8};
+            if (request->owner != owner)
+                property = XCB_NONE;
+            else if (request->target == targets)
+                xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request->requestor, property, XCB_ATOM_ATOM,
+                                    32, 2, listed);
+            else if (request->target == utf8)
+                xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request->requestor, property, utf8, 8,
+                                    quint32(text.size()), text.constData());
+            else if (request->target == mark && !hint.isEmpty())
+                xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request->requestor, property, mark, 8,
+                                    quint32(hint.size()), hint.constData());
+            else
+                property = XCB_NONE;
+            xcb_selection_notify_event_t notify{};
+            notify.response_type = XCB_SELECTION_NOTIFY;
+            notify.time = request->time;
+            notify.requestor = request->requestor;
+            notify.selection = request->selection;
+            notify.target = request->target;
+            notify.property = property;
+            xcb_send_event(m_connection, 0, request->requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&notify));
+        }
+        std::free(event);
+    }
+    xcb_flush(m_connection);
+}
+
 std::optional<ClipboardContent> TestX11Platform::ReadWith(X11ClipboardReader& reader, int timeoutMs)
 {
     std::optional<ClipboardContent> read;
@@ -368,7 +407,9 @@ std::optional<ClipboardContent> TestX11Platform::ReadWith(X11ClipboardReader& re
 
 void TestX11Platform::ReaderReadsWhatTheOwnerOffers_data()
 {
-    QTest::addColumn<QString>("owner");  // "qt" (this process), "xclip", "silent" (never answers), "none"
+    // "qt" (this process), "xclip", "silent" (never answers), "unlisted" (serves the mark without
+    // listing it in TARGETS), "none"
+    QTest::addColumn<QString>("owner");
     QTest::addColumn<QByteArray>("type"); // what the owner offers
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("hint"); // x-kde-passwordManagerHint beside the text, when not empty
@@ -383,6 +424,8 @@ void TestX11Platform::ReaderReadsWhatTheOwnerOffers_data()
 
     QTest::newRow("text of this process") << "qt" << QByteArray("text") << mixed << QByteArray() << mixed << false;
     QTest::newRow("marked secret") << "qt" << QByteArray("text") << "hunter2" << QByteArray("secret") << QString() << true;
+    QTest::newRow("marked secret, mark not listed") << "unlisted" << QByteArray("UTF8_STRING") << "hunter2" << QByteArray("secret") << QString() << true;
+    QTest::newRow("not marked, nothing listed but text") << "unlisted" << QByteArray("UTF8_STRING") << "plain" << QByteArray() << "plain" << false;
     QTest::newRow("mark with another value") << "qt" << QByteArray("text") << "plain" << QByteArray("public") << "plain" << false;
     QTest::newRow("10 MB by INCR") << "xclip" << QByteArray("UTF8_STRING") << large << QByteArray() << large << false;
     QTest::newRow("Latin-1 only") << "xclip" << QByteArray("STRING") << "na\u00efve" << QByteArray() << "na\u00efve" << false;
@@ -423,8 +466,13 @@ void TestX11Platform::ReaderReadsWhatTheOwnerOffers()
                                      || xclip.state() != QProcess::Running,
                                  10000);
         QCOMPARE(xclip.state(), QProcess::Running);
-    } else if (owner == QLatin1String("silent")) {
+    } else if (owner == QLatin1String("silent") || owner == QLatin1String("unlisted")) {
         silent = TakeClipboardSilently();
+    }
+    QTimer serve;
+    if (owner == QLatin1String("unlisted")) {
+        QObject::connect(&serve, &QTimer::timeout, [&] { ServeWithoutListingTheMark(silent, text.toUtf8(), hint); });
+        serve.start(5);
     }
     const xcb_atom_t clipboardAtom = Atom(m_connection, "CLIPBOARD");
     auto* ownerReply = xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, clipboardAtom), nullptr);

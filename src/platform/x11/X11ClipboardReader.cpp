@@ -156,12 +156,12 @@ ClipboardContent X11ClipboardReader::ReadClipboard()
     // An owner that does not answer at all would not answer the text either.
     if (m_ownerSilent)
         return content;
-    if (offered.contains(m_hint)) {
-        const std::optional<Data> hint = Convert(m_hint);
-        if (hint && IsSecretMark(hint->bytes)) {
-            content.secret = true;
-            return content;
-        }
+    // The password managers' mark is asked for even when the owner does not list it: some serve it
+    // without naming it among their formats, and a secret must never be kept.
+    const std::optional<Data> hint = Convert(m_hint);
+    if (hint && IsSecretMark(hint->bytes)) {
+        content.secret = true;
+        return content;
     }
     // The best text format offered; an owner that does not list its formats is asked for UTF-8 and
     // Latin-1 text.

@@ -1,10 +1,20 @@
 #include "ui/framework/MessageBox.h"
 
+#include "ui/framework/ModalLoop.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
 
 namespace ui {
+
+namespace {
+// The answer a button of the boxes with buttons of their own stands for.
+const char* const kAnswer = "quillboxAnswer";
+} // namespace
 
 int MessageBox(const QString& text, platform::MsgStyle style)
 {
@@ -34,13 +44,52 @@ int MessageBox(const QString& text, platform::MsgStyle style)
         box->setIcon(QMessageBox::NoIcon);
         box->setStandardButtons(QMessageBox::Ok);
         break;
+    case platform::MsgStyle::RetryQuit:
+    case platform::MsgStyle::NewFileQuit: {
+        box->setIcon(QMessageBox::Warning);
+        QPushButton* go = style == platform::MsgStyle::RetryQuit
+                              ? box->addButton(QMessageBox::Retry)
+                              : box->addButton(QStringLiteral("Start New"), QMessageBox::AcceptRole);
+        QPushButton* quit = box->addButton(QStringLiteral("Quit"), QMessageBox::RejectRole);
+        go->setProperty(kAnswer, style == platform::MsgStyle::RetryQuit ? platform::IDRETRY : platform::IDOK);
+        quit->setProperty(kAnswer, platform::IDCANCEL);
+        box->setDefaultButton(go);
+        box->setEscapeButton(quit);
+        break;
+    }
     }
 
-    const int pressed = box->exec();
+    // The program may be told to quit (the tray's Quit, a signal) while the box waits for an
+    // answer: the box then closes with the answer that lets it end.
+    bool quitting = false;
+    QTimer quitPoll;
+    QObject::connect(&quitPoll, &QTimer::timeout, box.data(), [&quitting, box] {
+        if (!QuitRequested() || !box)
+            return;
+        quitting = true;
+        box->done(QMessageBox::Cancel);
+    });
+    quitPoll.start(kQuitPollMs);
+    if (QuitRequested())
+        QTimer::singleShot(0, box.data(), [&quitting, box] {
+            quitting = true;
+            box->done(QMessageBox::Cancel);
+        });
+
+    const int pressed = box ? box->exec() : QMessageBox::Cancel;
+    QAbstractButton* clicked = box ? box->clickedButton() : nullptr;
+    const QVariant answer = clicked ? clicked->property(kAnswer) : QVariant();
     // The owner may have been destroyed while the box ran (the quit path closes windows), taking
     // the box with it.
     delete box.data();
 
+    if (quitting) {
+        // Nobody answered: the text still reaches the session's log.
+        std::fprintf(stderr, "Quillbox: %s\n", qPrintable(text));
+        return platform::QuitAnswer(style);
+    }
+    if (style == platform::MsgStyle::RetryQuit || style == platform::MsgStyle::NewFileQuit)
+        return answer.isValid() ? answer.toInt() : platform::IDCANCEL;
     if (style != platform::MsgStyle::Question)
         return platform::IDOK;
     return pressed == QMessageBox::Yes ? platform::IDYES : platform::IDNO;
