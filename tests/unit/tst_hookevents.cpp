@@ -1,5 +1,5 @@
 // Translation of X events into hook messages, without an X server: the chord state machine,
-// copy notifications, and the main window's decoding.
+// copy notifications.
 #include "hook/HookMessage.h"
 #include "hook/qbhook/ChordMachine.h"
 #include "hook/qbhook/HookEvents.h"
@@ -52,8 +52,6 @@ private slots:
     void ChordSequences();
     void SelectionOwner_data();
     void SelectionOwner();
-    void DecodeClientMessage_data();
-    void DecodeClientMessage();
 };
 
 void TestHookEvents::ChordSequences_data()
@@ -147,33 +145,6 @@ void TestHookEvents::SelectionOwner()
     QCOMPARE(message.has_value(), copy);
     if (copy)
         QCOMPARE(message->number, QB_MSG_COPY);
-}
-
-void TestHookEvents::DecodeClientMessage_data()
-{
-    QTest::addColumn<bool>("atomMatches");
-    QTest::addColumn<long>("number");
-    QTest::addColumn<long>("lParam");
-    QTest::addColumn<bool>("decoded");
-
-    QTest::newRow("copy") << true << QB_MSG_COPY << 0L << true;
-    QTest::newRow("clipboard manager, Ctrl+Alt") << true << QB_MSG_CLIPBOARD_MANAGER << 1L << true;
-    QTest::newRow("another atom") << false << QB_MSG_EXPAND << 0L << false;
-    QTest::newRow("tray callback is not the hook's") << true << QB_MSG_TRAY_CALLBACK << 0L << false;
-    QTest::newRow("unknown number") << true << 0x42AL << 0L << false;
-}
-
-void TestHookEvents::DecodeClientMessage()
-{
-    QFETCH(bool, atomMatches);
-    QFETCH(long, number);
-    QFETCH(long, lParam);
-    QFETCH(bool, decoded);
-
-    const std::optional<HookMessage> message = DecodeHookClientMessage(atomMatches, number, 0, lParam);
-    QCOMPARE(message.has_value(), decoded);
-    if (decoded)
-        QVERIFY(*message == (HookMessage{number, 0, lParam}));
 }
 
 QTEST_APPLESS_MAIN(TestHookEvents)

@@ -46,13 +46,10 @@ private slots:
     void cleanupTestCase();
     void cleanup();
 
-    void InstallWithoutDisplayFails();
     void Messages_data();
     void Messages();
     void ExpandWaitsForTheModifiers();
     void ModifierReleasesReachTheEditor();
-    void RemovedHookHoldsNothing();
-    void TakenChordReportedOnce();
 
 private:
     void Install(int pair, const QByteArray& hookGroup = {});
@@ -222,17 +219,6 @@ bool TestQbHookX11::OtherSaw(int type, KeySym sym, bool sent, Window window) con
     });
 }
 
-void TestQbHookX11::InstallWithoutDisplayFails()
-{
-    const QByteArray display = qgetenv("DISPLAY");
-    qputenv("DISPLAY", "unix:9999");
-    const int handle = hook::HookInstaller::Install(hook::HookConfig(), {});
-    qputenv("DISPLAY", display);
-    QCOMPARE(handle, 0);
-    hook::HookInstaller::Remove(0); // removing what is not installed does nothing
-    hook::HookInstaller::Remove(4711);
-}
-
 void TestQbHookX11::Messages_data()
 {
     QTest::addColumn<QByteArray>("settings"); // the [Hook] group
@@ -245,10 +231,6 @@ void TestQbHookX11::Messages_data()
     const QList<KeySym> none;
     QTest::newRow("expand") << QByteArray() << 0 << none << QStringList{"Ctrl+Alt+Space"} << QStringList{"427"}
                             << "";
-    QTest::newRow("expand, NumLock on") << QByteArray() << 0 << QList<KeySym>{XK_Num_Lock}
-                                        << QStringList{"Ctrl+Alt+Space"} << QStringList{"427"} << "";
-    QTest::newRow("expand, CapsLock on") << QByteArray() << 0 << QList<KeySym>{XK_Caps_Lock}
-                                         << QStringList{"Ctrl+Alt+Space"} << QStringList{"427"} << "";
     QTest::newRow("pair, both locks on") << QByteArray() << 0 << QList<KeySym>{XK_Num_Lock, XK_Caps_Lock}
                                          << QStringList{"Ctrl+Shift+Insert"} << QStringList{"420"} << "";
     QTest::newRow("Ctrl+Shift pair chosen") << QByteArray() << 0 << none
@@ -341,43 +323,6 @@ void TestQbHookX11::ModifierReleasesReachTheEditor()
     QVERIFY(OtherSaw(KeyRelease, XK_Alt_L, true, m_editor));
     QVERIFY(OtherSaw(KeyRelease, XK_Control_L, false, m_editor));
     QVERIFY(!OtherSaw(KeyPress, XK_space, false, m_editor));
-}
-
-void TestQbHookX11::RemovedHookHoldsNothing()
-{
-    Install(0);
-    hook::HookInstaller::Remove(std::exchange(m_handle, 0));
-    // Another client can grab the chord at once, and gets it.
-    const unsigned state = ControlMask | XkbKeysymToModifiers(m_other, XK_Alt_L);
-    XGrabKey(m_other, Code(XK_space), state, DefaultRootWindow(m_other), False, GrabModeAsync, GrabModeAsync);
-    XSync(m_other, False);
-    QCOMPARE(g_xErrors, 0);
-    Press(QStringLiteral("Ctrl+Alt+Space"));
-    TakeClipboard(m_other, m_editor);
-    QVERIFY(PumpUntil([&] { return OtherSaw(KeyPress, XK_space, false, DefaultRootWindow(m_other)); }));
-    XSync(m_target, False);
-    QVERIFY(Messages(0).isEmpty() && m_messages.empty());
-}
-
-void TestQbHookX11::TakenChordReportedOnce()
-{
-    const unsigned state = ControlMask | XkbKeysymToModifiers(m_other, XK_Alt_L);
-    XGrabKey(m_other, Code(XK_space), state, DefaultRootWindow(m_other), False, GrabModeAsync, GrabModeAsync);
-    XSync(m_other, False);
-    for (int round = 0; round < 2; ++round) { // installed again, as after every expansion
-        Install(0);
-        {
-            std::lock_guard lock(m_reportMutex);
-            QCOMPARE(m_reports.size(), 1);
-            QCOMPARE(m_reports.first(), QStringLiteral("Ctrl+Alt+Space is already taken by another program. "
-                                                       "Quillbox's expand key works again when you choose another "
-                                                       "one: set Expand in the [Hook] group of %1.")
-                                            .arg(m_settingsDir.filePath(QStringLiteral("Quillbox.conf"))));
-        }
-        Press(QStringLiteral("Ctrl+Alt+Shift+S")); // the other chords work
-        QCOMPARE(Messages(1), QStringList{"428"});
-        hook::HookInstaller::Remove(std::exchange(m_handle, 0));
-    }
 }
 
 QTEST_GUILESS_MAIN(TestQbHookX11)
