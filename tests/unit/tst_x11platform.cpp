@@ -2,7 +2,6 @@
 // xclip as the application that pastes. The machine's own display is never used.
 #include "platform/x11/X11ClipboardReader.h"
 #include "platform/x11/X11Foreground.h"
-#include "platform/x11/X11Keyboard.h"
 #include "platform/x11/X11QuietWait.h"
 #include "platform/x11/X11Services.h"
 #include "X11TestServer.h"
@@ -10,8 +9,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
-#include <QKeyEvent>
-#include <QMimeData>
 #include <QProcess>
 #include <QTimer>
 #include <QWidget>
@@ -24,33 +21,6 @@ using namespace platform;
 using namespace x11test;
 
 namespace {
-
-// A window that records the keys it gets, modifiers aside.
-class KeyRecorder : public QWidget {
-public:
-    struct Press {
-        int key;
-        Qt::KeyboardModifiers modifiers;
-        QString text;
-    };
-    QList<Press> presses;
-    QList<int> releases;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        if (!event->isAutoRepeat() && !IsModifier(event->key()))
-            presses.append({event->key(), event->modifiers(), event->text()});
-    }
-    void keyReleaseEvent(QKeyEvent* event) override
-    {
-        if (!event->isAutoRepeat() && !IsModifier(event->key()))
-            releases.append(event->key());
-    }
-
-private:
-    static bool IsModifier(int key) { return key == Qt::Key_Shift || key == Qt::Key_Control; }
-};
 
 // A window that records the first number of every client message of one type, as the main window
 // takes the hook's messages.
@@ -87,14 +57,11 @@ class TestX11Platform : public QObject {
 private slots:
     void initTestCase();
     void cleanupTestCase();
-    void KeysReachTheFocusedWindow_data();
-    void KeysReachTheFocusedWindow();
     void ForegroundWindowMoves();
     void QuietWaitServesTheClipboardOnly();
     void PasteWaitEndsWhenTextWasServed_data();
     void PasteWaitEndsWhenTextWasServed();
-    void ReaderReadsWhatTheOwnerOffers_data();
-    void ReaderReadsWhatTheOwnerOffers();
+    void ReaderEndsWithoutAnAnsweringOwner();
     void ReaderDestroyedWhileWaitingEndsAtOnce();
 
 private:
@@ -102,15 +69,12 @@ private:
     std::optional<ClipboardContent> ReadWith(X11ClipboardReader& reader, int timeoutMs);
 
     void SendMessage(xcb_window_t window, quint32 number);
-    bool Activate(QWidget& window);
 
     xcb_connection_t* m_connection = nullptr; // the test's own, playing the other applications
     xcb_atom_t m_messageType = 0;
-    X11Keyboard* m_keyboard = nullptr;
     X11Foreground* m_foreground = nullptr;
     X11QuietWait* m_quietWait = nullptr;
     std::unique_ptr<Services> m_services;
-    KeyRecorder* m_keys = nullptr;
 };
 
 void TestX11Platform::initTestCase()
@@ -121,31 +85,17 @@ void TestX11Platform::initTestCase()
     m_messageType = Atom(m_connection, "QB_TEST_HOOK_MESSAGE");
 
     m_services = CreateX11Services();
-    m_keyboard = dynamic_cast<X11Keyboard*>(m_services->keyboard.get());
     m_foreground = dynamic_cast<X11Foreground*>(m_services->foreground.get());
     m_quietWait = dynamic_cast<X11QuietWait*>(m_services->quietWait.get());
-    QVERIFY(m_keyboard && m_foreground && m_quietWait);
+    QVERIFY(m_foreground && m_quietWait);
 
-    m_keys = new KeyRecorder;
-    m_keys->setWindowTitle(QStringLiteral("keys"));
-    m_keys->resize(300, 200);
-    m_keys->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_keys));
 }
 
 void TestX11Platform::cleanupTestCase()
 {
-    delete m_keys;
     m_services.reset();
     if (m_connection)
         xcb_disconnect(m_connection);
-}
-
-bool TestX11Platform::Activate(QWidget& window)
-{
-    if (!m_foreground->SetForegroundWindow(window.winId()))
-        return false;
-    return QTest::qWaitFor([&] { return window.isActiveWindow(); }, 5000);
 }
 
 void TestX11Platform::SendMessage(xcb_window_t window, quint32 number)
@@ -158,52 +108,6 @@ void TestX11Platform::SendMessage(xcb_window_t window, quint32 number)
     message.data.data32[0] = number;
     xcb_send_event(m_connection, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
     Sync(m_connection);
-}
-
-void TestX11Platform::KeysReachTheFocusedWindow_data()
-{
-    QTest::addColumn<QList<int>>("modifiers");
-    QTest::addColumn<int>("vk");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("keyModifiers");
-    QTest::addColumn<QString>("text"); // checked when not empty
-
-    QTest::newRow("c") << QList<int>{} << VK_C << int(Qt::Key_C) << int(Qt::NoModifier) << "c";
-    QTest::newRow("shift c") << QList<int>{VK_SHIFT} << VK_C << int(Qt::Key_C) << int(Qt::ShiftModifier) << "C";
-    QTest::newRow("paste") << QList<int>{VK_CONTROL} << VK_V << int(Qt::Key_V) << int(Qt::ControlModifier) << "";
-    QTest::newRow("select word before the caret")
-        << QList<int>{VK_CONTROL, VK_SHIFT} << VK_LEFT << int(Qt::Key_Left) << int(Qt::ControlModifier | Qt::ShiftModifier) << "";
-}
-
-void TestX11Platform::KeysReachTheFocusedWindow()
-{
-    QFETCH(QList<int>, modifiers);
-    QFETCH(int, vk);
-    QFETCH(int, key);
-    QFETCH(int, keyModifiers);
-    QFETCH(QString, text);
-
-    if (!m_keys->isActiveWindow())
-        QVERIFY(Activate(*m_keys));
-    m_keys->presses.clear();
-    m_keys->releases.clear();
-
-    for (int modifier : modifiers)
-        m_keyboard->KeyEvent(modifier, false);
-    m_keyboard->KeyEvent(vk, false);
-    m_keyboard->KeyEvent(vk, true);
-    for (auto modifier = modifiers.crbegin(); modifier != modifiers.crend(); ++modifier)
-        m_keyboard->KeyEvent(*modifier, true);
-
-    QTRY_COMPARE(m_keys->releases, QList<int>{key});
-    QCOMPARE(m_keys->presses.size(), 1);
-    QCOMPARE(m_keys->presses[0].key, key);
-    // Keypad arrows carry the keypad modifier on some maps; only the chord's modifiers matter.
-    QCOMPARE(int(m_keys->presses[0].modifiers & ~Qt::KeypadModifier), keyModifiers);
-    if (!text.isEmpty())
-        QCOMPARE(m_keys->presses[0].text, text);
-    // No key is left down for the user's next keystroke.
-    QTRY_COMPARE(QGuiApplication::queryKeyboardModifiers(), Qt::NoModifier);
 }
 
 void TestX11Platform::ForegroundWindowMoves()
@@ -313,7 +217,7 @@ void TestX11Platform::PasteWaitEndsWhenTextWasServed()
     QFETCH(QString, target);
     QFETCH(bool, served);
     const int settleMs = 10;
-    const int capMs = 3000;
+    const int capMs = served ? 5000 : 300; // a paste that never comes is waited for up to the cap
 
     const QString text = QStringLiteral("the replacement");
     QGuiApplication::clipboard()->setText(text);
@@ -360,85 +264,20 @@ std::optional<ClipboardContent> TestX11Platform::ReadWith(X11ClipboardReader& re
     return read;
 }
 
-void TestX11Platform::ReaderReadsWhatTheOwnerOffers_data()
+// An owner that never answers, or no owner at all: the read still ends, with nothing read.
+void TestX11Platform::ReaderEndsWithoutAnAnsweringOwner()
 {
-    QTest::addColumn<QString>("owner");  // "qt" (this process), "xclip", "silent" (never answers), "none"
-    QTest::addColumn<QByteArray>("type"); // what the owner offers
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("hint"); // x-kde-passwordManagerHint beside the text, when not empty
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<bool>("secret");
-
-    const QString mixed = QStringLiteral("caf\u00e9 \u6f22\u5b57 \U0001F600 \u05e9\u05dc\u05d5\u05dd tab\tnew\nline");
-    // Ten megabytes: xclip sends it by INCR, one piece of about a megabyte at a time.
-    QString large;
-    for (int line = 0; large.size() < 10'000'000; ++line)
-        large += QStringLiteral("line %1 of a large copy \u00fc\n").arg(line, 7, 10, QLatin1Char('0'));
-
-    QTest::newRow("text of this process") << "qt" << QByteArray("text") << mixed << QByteArray() << mixed << false;
-    QTest::newRow("marked secret") << "qt" << QByteArray("text") << "hunter2" << QByteArray("secret") << QString() << true;
-    QTest::newRow("10 MB by INCR") << "xclip" << QByteArray("UTF8_STRING") << large << QByteArray() << large << false;
-    QTest::newRow("an image") << "xclip" << QByteArray("image/png") << "\x89PNG" << QByteArray() << QString() << false;
-    QTest::newRow("owner never answers") << "silent" << QByteArray() << QString() << QByteArray() << QString() << false;
-    QTest::newRow("nothing copied") << "none" << QByteArray() << QString() << QByteArray() << QString() << false;
-}
-
-void TestX11Platform::ReaderReadsWhatTheOwnerOffers()
-{
-    QFETCH(QString, owner);
-    QFETCH(QByteArray, type);
-    QFETCH(QString, text);
-    QFETCH(QByteArray, hint);
-    QFETCH(QString, expected);
-    QFETCH(bool, secret);
-
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
-    QProcess xclip;
-    xcb_window_t silent = 0;
-    if (owner == QLatin1String("qt")) {
-        auto* data = new QMimeData;
-        data->setText(text);
-        if (!hint.isEmpty())
-            data->setData(QStringLiteral("x-kde-passwordManagerHint"), hint);
-        clipboard->setMimeData(data);
-    } else if (owner == QLatin1String("xclip")) {
-        xclip.setProcessChannelMode(QProcess::MergedChannels);
-        xclip.start(QStringLiteral("xclip"), {QStringLiteral("-quiet"), QStringLiteral("-i"), QStringLiteral("-selection"),
-                                              QStringLiteral("clipboard"), QStringLiteral("-t"), QString::fromLatin1(type)});
-        QVERIFY(xclip.waitForStarted(5000));
-        xclip.write(type == "STRING" ? text.toLatin1() : text.toUtf8());
-        xclip.closeWriteChannel();
-        // xclip says so once it owns the clipboard.
-        QByteArray said;
-        QTRY_VERIFY_WITH_TIMEOUT((said += xclip.readAll()).contains("Waiting for selection request")
-                                     || xclip.state() != QProcess::Running,
-                                 10000);
-        QCOMPARE(xclip.state(), QProcess::Running);
-    } else if (owner == QLatin1String("silent")) {
-        silent = TakeClipboardSilently();
-    }
-    const xcb_atom_t clipboardAtom = Atom(m_connection, "CLIPBOARD");
-    auto* ownerReply = xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, clipboardAtom), nullptr);
-    QVERIFY(ownerReply);
-    QCOMPARE(ownerReply->owner != XCB_NONE, owner != QLatin1String("none"));
-    std::free(ownerReply);
-
-    X11ClipboardReader reader;
-    const std::optional<ClipboardContent> read = ReadWith(reader, 30000);
-    QVERIFY(read.has_value());
-    QCOMPARE(read->secret, secret);
-    QVERIFY(!read->tooLarge);
-    QCOMPARE(read->text.size(), expected.size());
-    QVERIFY(read->text == expected);
-
-    if (xclip.state() != QProcess::NotRunning) {
-        xclip.kill();
-        xclip.waitForFinished(5000);
-    }
-    if (silent) {
-        xcb_destroy_window(m_connection, silent);
-        Sync(m_connection);
+    for (const bool silent : {true, false}) {
+        QGuiApplication::clipboard()->clear();
+        const xcb_window_t owner = silent ? TakeClipboardSilently() : 0;
+        X11ClipboardReader reader;
+        const std::optional<ClipboardContent> read = ReadWith(reader, 30000);
+        QVERIFY(read.has_value());
+        QVERIFY(read->text.isEmpty() && !read->secret && !read->tooLarge);
+        if (owner) {
+            xcb_destroy_window(m_connection, owner);
+            Sync(m_connection);
+        }
     }
 }
 
