@@ -300,8 +300,13 @@ void TestX11Platform::ReaderDestroyedWhileWaitingEndsAtOnce()
     xcb_destroy_window(m_connection, silent);
     Sync(m_connection);
 
-    // Reads come back in order.
+    // Reads come back in order. (A window shown first gives this process an event time later than
+    // the silent owner's, without which X refuses its claim on the clipboard.)
+    QWidget shown;
+    shown.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&shown));
     QGuiApplication::clipboard()->setText(QStringLiteral("in order"));
+    QTRY_VERIFY(QGuiApplication::clipboard()->ownsClipboard());
     X11ClipboardReader reader;
     QStringList order;
     reader.Read([&](const ClipboardContent& content) { order << QStringLiteral("1 ") + content.text; });
