@@ -17,8 +17,7 @@
 
 namespace x11test {
 
-// Polls done every 10 ms until it holds or timeoutMs have passed; used before the application
-// (and so QTRY_*) exists.
+// Polls done every 10 ms until it holds or timeoutMs have passed (before QTRY_* can be used).
 template <typename Condition>
 inline bool WaitUntil(Condition done, int timeoutMs)
 {
@@ -30,14 +29,6 @@ inline bool WaitUntil(Condition done, int timeoutMs)
         usleep(10 * 1000);
     }
     return true;
-}
-
-inline bool CanConnect(const std::string& display)
-{
-    xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
-    const bool connected = !xcb_connection_has_error(connection);
-    xcb_disconnect(connection);
-    return connected;
 }
 
 inline void Sync(xcb_connection_t* connection)
@@ -59,10 +50,9 @@ inline xcb_atom_t Atom(xcb_connection_t* connection, const char* name)
     return atom;
 }
 
-// The X server of a test, and optionally its window manager: Xvfb on the first free display from
-// :90 to :199, openbox. DISPLAY names the server once it runs. Each process is ended by its id when
-// the object goes, and by the kernel if the test process dies first; the machine's own display is
-// never used.
+// Xvfb on the first free display from :90 to :199 and, when asked, openbox; DISPLAY names the
+// server once it runs. Each process is ended when the object goes, and by the kernel if the test
+// process dies first; the machine's own display is never used.
 class X11TestServer {
 public:
     ~X11TestServer()
@@ -75,31 +65,33 @@ public:
     {
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
-        for (int number = 90; number <= 199 && m_display.empty(); ++number) {
+        std::string display;
+        for (int number = 90; number <= 199 && display.empty(); ++number) {
             const std::string n = std::to_string(number);
             if (access(("/tmp/.X11-unix/X" + n).c_str(), F_OK) == 0 || access(("/tmp/.X" + n + "-lock").c_str(), F_OK) == 0)
                 continue;
-            // WORKAROUND: an X server resets when its last client leaves, and a client connecting
-            // during the reset fails or hangs; the probe below is such a last client.
+            // -noreset: a server resets when its last client leaves, and the probe below is one.
             m_server = Spawn({"Xvfb", ":" + n, "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"});
+            const auto answers = [&] {
+                xcb_connection_t* probe = xcb_connect((":" + n).c_str(), nullptr);
+                const bool ok = !xcb_connection_has_error(probe);
+                xcb_disconnect(probe);
+                return ok;
+            };
             // A server that loses the race for the number ends at once: try the next one.
-            bool ended = false;
-            const bool up = WaitUntil([&] { return (ended = Ended(m_server)) || CanConnect(":" + n); }, 10000);
-            if (up && !ended && !Ended(m_server))
-                m_display = ":" + n;
+            if (WaitUntil([&] { return Ended(m_server) || answers(); }, 10000) && !Ended(m_server))
+                display = ":" + n;
             else
                 Stop(m_server);
         }
-        if (m_display.empty())
-            return Fail(why, "Xvfb did not start on any display from :90 to :199");
-        setenv("DISPLAY", m_display.c_str(), 1);
+        if (display.empty())
+            return (*why = "Xvfb did not start on any display from :90 to :199"), false;
+        setenv("DISPLAY", display.c_str(), 1);
         if (!windowManager)
             return true;
-
+        // openbox is ready once it manages a window: it gives the window WM_STATE.
         m_windowManager = Spawn({"openbox", "--sm-disable"});
-        // The window manager is ready once it manages a window: it gives the window WM_STATE.
-        // (Its _NET_SUPPORTING_WM_CHECK comes earlier, while it still starts up.)
-        xcb_connection_t* connection = xcb_connect(m_display.c_str(), nullptr);
+        xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
         const xcb_atom_t wmState = Atom(connection, "WM_STATE");
         const xcb_window_t probe = xcb_generate_id(connection);
         xcb_create_window(connection, XCB_COPY_FROM_PARENT, probe, RootOf(connection), 0, 0, 10, 10, 0,
@@ -108,30 +100,22 @@ public:
         xcb_flush(connection);
         const bool managed = WaitUntil(
             [&] {
-                if (Ended(m_windowManager))
-                    return true;
                 xcb_get_property_reply_t* reply = xcb_get_property_reply(
                     connection, xcb_get_property(connection, 0, probe, wmState, XCB_GET_PROPERTY_TYPE_ANY, 0, 2), nullptr);
                 const bool set = reply && xcb_get_property_value_length(reply) > 0;
                 std::free(reply);
-                return set;
+                return set || Ended(m_windowManager);
             },
             10000);
         xcb_destroy_window(connection, probe);
         Sync(connection);
         xcb_disconnect(connection);
         if (!managed || Ended(m_windowManager))
-            return Fail(why, "openbox did not start");
+            return (*why = "openbox did not start"), false;
         return true;
     }
 
 private:
-    static bool Fail(QString* why, const char* text)
-    {
-        *why = QString::fromLatin1(text);
-        return false;
-    }
-
     static pid_t Spawn(const std::vector<std::string>& command)
     {
         std::vector<char*> argv;
@@ -143,12 +127,9 @@ private:
         if (pid == 0) {
             // SIGTERM, so that the X server still removes its lock file and socket.
             prctl(PR_SET_PDEATHSIG, SIGTERM);
-            if (getppid() != parent)
-                _exit(1);
             const int null = open("/dev/null", O_RDWR);
-            dup2(null, 0);
-            dup2(null, 1);
-            dup2(null, 2);
+            if (getppid() != parent || dup2(null, 0) < 0 || dup2(null, 1) < 0 || dup2(null, 2) < 0)
+                _exit(1);
             execvp(argv[0], argv.data());
             _exit(127);
         }
@@ -156,17 +137,14 @@ private:
     }
 
     // Whether pid has ended; reaps it when it has.
-    bool Ended(pid_t& pid)
+    static bool Ended(pid_t& pid)
     {
-        if (pid <= 0)
-            return true;
-        if (waitpid(pid, nullptr, WNOHANG) != pid)
-            return false;
-        pid = 0;
-        return true;
+        if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == pid)
+            pid = 0;
+        return pid <= 0;
     }
 
-    void Stop(pid_t& pid)
+    static void Stop(pid_t& pid)
     {
         if (pid <= 0)
             return;
@@ -178,7 +156,6 @@ private:
         pid = 0;
     }
 
-    std::string m_display;
     pid_t m_server = 0;
     pid_t m_windowManager = 0;
 };

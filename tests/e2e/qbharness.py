@@ -1,52 +1,24 @@
 """End-to-end harness: the real quillbox binary on a virtual X display of its own.
 
-A Session starts Xvfb, openbox and trayer (the XEmbed tray host), makes a private HOME with its XDG
-folders and a current folder, and stops everything it started when the ``with`` block ends,
-whatever the outcome. On a failure it saves a screenshot and the tails of every log into
-``$QB_E2E_ARTIFACTS/<test>/`` (CTest points that into the build tree) and prints where.
+A Session starts Xvfb, openbox and trayer (the XEmbed tray host) with a private HOME, XDG folders and
+current folder, and stops everything it started when the ``with`` block ends. On a failure it saves
+a screenshot and every log into ``$QB_E2E_ARTIFACTS/<test>/`` and prints where.
 
-    with Session(self) as s:                      # self: the unittest.TestCase, names the artifacts
+    with Session(self) as s:
         qb = s.start_quillbox()                   # returns once the tray icon is embedded
-        qb.click_tray(1)
-        qb.wait_for_log(r"tray icon 141 ")
         editor = s.start_editor("mousepad")
         editor.type("hello")
         self.assertEqual(editor.read_text(), "hello")
 
-Only Debian's /usr/bin/python3 and its standard library are used; the X side goes through the
-command-line tools the project installs (xdotool, xclip, xprop, xwininfo, xdpyinfo, xmodmap,
-ImageMagick's import).
-
-Choices worth knowing when writing a test:
-
-* No session D-Bus at all, for Quillbox and for the editors. Without one Qt uses the XEmbed tray
-  (which xdotool can click), and both editors start as plain, independent processes: mousepad
-  (GTK) cannot register as a unique application and simply runs on its own, featherpad likewise.
-  The only thing mousepad wanted from a bus was dconf; it gets GSettings' keyfile backend instead
-  (GSETTINGS_BACKEND=keyfile, a file in the private XDG_CONFIG_HOME), which is also where its session
-  restore and autosave are switched off. One bus per session or dbus-run-session around the
-  editors was not needed, so the program under test runs the way it does on a desktop without
-  a bus, and no bus daemon has to be started and stopped.
-* Editor text is read back through the PRIMARY selection: the harness offers a sentinel on
-  PRIMARY, selects the whole document with Ctrl+Home, Ctrl+Shift+End (keyboard selection; both
-  editors then claim PRIMARY), waits until PRIMARY is no longer the sentinel and reads it, then
-  collapses the selection with Ctrl+End. Keys reach the editor in order, so what is read includes
-  everything typed before. The CLIPBOARD is never touched, so Quillbox's clipboard history and any
-  clipboard a test is checking stay as they were.
-* Characters outside the US keymap are bound to spare keycodes (xmodmap) before xdotool types
-  them: xdotool's own temporary remapping races with Qt's keymap reload and loses characters in
-  Qt editors.
-* The tray icon is the program's window (by _NET_WM_PID) mapped inside trayer's panel. Qt 6.4 gives
-  it the program's own WM_CLASS ("quillbox", "Quillbox"), not "tray"; a window of class "tray" is
-  accepted too.
-* The tray menu is driven by keyboard: menu("q") chooses &Quit, menu("h", "a") &Help > &About
-  Quillbox (QMenu takes the underlined letter alone); navigate_menu() presses arrows and Return.
-  Message boxes take their buttons' letters alone too: answer("y"), answer("n").
+Worth knowing: no session bus is started, so Qt uses the XEmbed tray (which xdotool can click) and
+both editors run as plain processes (mousepad keeps its settings in GSettings' keyfile backend).
+Editor text is read back through PRIMARY (select all, read, collapse), never the CLIPBOARD.
+Characters outside the US keymap are bound to spare keycodes with xmodmap before xdotool types
+them. Menus and message boxes take their mnemonic letters alone: qb.menu("h", "a"), qb.answer("y").
 """
 
-from __future__ import annotations
-
 import configparser
+import ctypes
 import fcntl
 import os
 import re
@@ -58,151 +30,79 @@ import sys
 import tempfile
 import time
 import unittest
-from dataclasses import dataclass
-from typing import Callable, Mapping, Optional, Sequence, TypeVar, Union
+from collections import namedtuple
 
-T = TypeVar("T")
-
-SCREEN = "1280x800x24"
-DISPLAY_NUMBERS = range(110, 200)
-TRAYER_ARGS = ["trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "200",
-               "--heighttype", "pixel", "--height", "32", "--SetDockType", "true", "--SetPartialStrut", "true",
-               "--transparent", "false"]
-POLL = 0.05            # interval of every bounded wait loop
-SLOW_WAIT = 3.0        # a wait longer than this is reported on stderr
-STOP_GRACE = 5.0       # seconds between SIGTERM and SIGKILL when a session ends
-TOOL_TIMEOUT = 10.0    # bound on any single X tool invocation
-LOG_TAIL_LINES = 300
-# Quillbox publishes the keyboard helper's block under one machine-wide shared-memory name, so two
-# sessions on this machine (other checkouts, CI) must not run at once; they queue on this lock.
+TRAYER = ["trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "200",
+          "--heighttype", "pixel", "--height", "32", "--SetDockType", "true", "--SetPartialStrut", "true"]
+# The keyboard helper's block has one name per machine: sessions on this machine queue on this lock.
 MACHINE_LOCK = "/tmp/quillbox-e2e.lock"
-MACHINE_LOCK_WAIT = 180.0
-
-# Variables a test's processes must never inherit: another display, bus or desktop session.
-_SCRUBBED = ("DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY", "DBUS_SESSION_BUS_ADDRESS", "SESSION_MANAGER",
-             "XDG_SESSION_ID", "XDG_SESSION_TYPE", "XDG_SESSION_DESKTOP", "XDG_CURRENT_DESKTOP",
-             "DESKTOP_SESSION", "GNOME_DESKTOP_SESSION_ID", "KDE_FULL_SESSION", "QT_QPA_PLATFORMTHEME",
-             "AT_SPI_BUS_ADDRESS", "GSETTINGS_BACKEND", "QT_QPA_PLATFORM", "QT_LOGGING_RULES")
+SCRUBBED = ("DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY", "DBUS_SESSION_BUS_ADDRESS", "SESSION_MANAGER",
+            "XDG_SESSION_TYPE", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "QT_QPA_PLATFORMTHEME",
+            "AT_SPI_BUS_ADDRESS", "GSETTINGS_BACKEND", "QT_QPA_PLATFORM", "QT_LOGGING_RULES")
 
 
 class HarnessError(AssertionError):
-    """A bounded wait ran out or the desktop did not behave: reported as a test failure."""
+    """A bounded wait ran out or the desktop did not behave."""
 
 
-# ---------------------------------------------------------------------------------------------
-# small helpers
-
-def wait_until(predicate: Callable[[], T], timeout: float, what: str, interval: float = POLL) -> T:
+def wait_until(predicate, timeout, what, interval=0.05):
     """Polls predicate until it returns something true and returns that; HarnessError after timeout s."""
-    start = time.monotonic()
-    deadline = start + timeout
+    deadline = time.monotonic() + timeout
     while True:
         value = predicate()
         if value:
-            waited = time.monotonic() - start
-            if waited > SLOW_WAIT:  # a slow machine shows here before a bound runs out
-                print(f"e2e: waited {waited:.1f} s for {what}", file=sys.stderr)
             return value
         if time.monotonic() >= deadline:
             raise HarnessError(f"timed out after {timeout:g} s waiting for {what}")
         time.sleep(interval)
 
 
-def quillbox_binary() -> str:
-    """The program under test: $QB_BINARY (CTest sets it to the built target)."""
+def quillbox_binary():
     path = os.environ.get("QB_BINARY", "")
-    if not path or not os.access(path, os.X_OK):
+    if not os.access(path, os.X_OK):
         raise HarnessError(f"QB_BINARY does not name an executable quillbox (got {path!r})")
     return path
 
 
-def clean_environment() -> dict:
-    """This process's environment less every variable that ties a program to a desktop session."""
-    env = dict(os.environ)
-    for name in _SCRUBBED:
-        env.pop(name, None)
-    return env
+def clean_environment():
+    """This process's environment less what ties a program to a desktop session."""
+    return {k: v for k, v in os.environ.items() if k not in SCRUBBED}
 
 
-def run_cli(args: Sequence[str], timeout: float = 10.0, env: Optional[Mapping[str, str]] = None
-            ) -> subprocess.CompletedProcess:
-    """Runs quillbox with args and no display at all; returns the completed process (text output)."""
-    return subprocess.run([quillbox_binary(), *args], env=dict(env) if env is not None else clean_environment(),
-                          stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=timeout)
+def run_cli(args, env=None, timeout=10.0):
+    """Runs quillbox with args and no display; the completed process (text output)."""
+    return subprocess.run([quillbox_binary(), *args], env=env or clean_environment(), stdin=subprocess.DEVNULL,
+                          capture_output=True, text=True, timeout=timeout)
 
 
-def _tail(path: str, lines: int = LOG_TAIL_LINES) -> str:
+def _read(path):
     try:
         with open(path, "rb") as f:
-            data = f.read()
+            return f.read().decode("utf-8", "replace")
     except OSError:
         return ""
-    return "\n".join(data.decode("utf-8", "replace").splitlines()[-lines:])
 
 
-def _safe_name(name: str) -> str:
-    return re.sub(r"[^A-Za-z0-9_.-]+", "_", name).strip("_") or "session"
+WindowInfo = namedtuple("WindowInfo", "id x y width height viewable override_redirect")
 
 
-@dataclass
-class WindowInfo:
-    id: int
-    x: int               # absolute, on the root window
-    y: int
-    width: int
-    height: int
-    viewable: bool
-    override_redirect: bool
+def _inside(outer, inner):
+    return (outer.x <= inner.x and outer.y <= inner.y and inner.x + inner.width <= outer.x + outer.width
+            and inner.y + inner.height <= outer.y + outer.height)
 
-    def contains(self, other: "WindowInfo") -> bool:
-        return (self.x <= other.x and self.y <= other.y and other.x + other.width <= self.x + self.width
-                and other.y + other.height <= self.y + self.height)
-
-    @property
-    def center(self) -> tuple:
-        return (self.x + self.width // 2, self.y + self.height // 2)
-
-
-@dataclass
-class _Proc:
-    name: str
-    popen: subprocess.Popen
-    log_path: str
-
-
-# ---------------------------------------------------------------------------------------------
 
 class Session:
-    """A private X display with a window manager and a tray, a private HOME, and cleanup.
+    """A private X display with a window manager and a tray, a private HOME, and cleanup."""
 
-    name: a unittest.TestCase (its id() names the artifacts folder) or a plain string.
-    """
-
-    def __init__(self, name: Union[str, object] = "session", artifacts_root: Optional[str] = None,
-                 screen: str = SCREEN):
-        test_id = name.id() if hasattr(name, "id") and callable(getattr(name, "id")) else str(name)
-        if test_id.startswith("__main__."):  # a test file run as a script: name it after the file
-            script = os.path.splitext(os.path.basename(sys.argv[0] or "test"))[0]
-            test_id = script + test_id[len("__main__"):]
-        self.name = _safe_name(test_id)
+    def __init__(self, name="session", artifacts_root=None):
+        test_id = name.id() if hasattr(name, "id") else str(name)
+        test_id = test_id.replace("__main__", os.path.splitext(os.path.basename(sys.argv[0]))[0])
         root = artifacts_root or os.environ.get("QB_E2E_ARTIFACTS") or os.path.join(os.getcwd(), "e2e-artifacts")
-        self.artifacts_dir = os.path.join(root, self.name)
-        self.screen = screen
-        self.display: Optional[str] = None
-        self.env: dict = {}
-        self.root = self.home = self.cwd = self.config_home = self.data_home = ""
-        self.cache_home = self.runtime_dir = self.log_dir = ""
-        self.panel: Optional[WindowInfo] = None
-        self._procs: list = []
-        self._lock_fd: Optional[int] = None
-        self._bound_chars: dict = {}
-        self._spare_keycodes: list = []
-        self._sentinels = 0
-        self.quillbox: Optional["Quillbox"] = None
+        self.artifacts_dir = os.path.join(root, re.sub(r"[^A-Za-z0-9_.-]+", "_", test_id))
+        self.display, self.env, self.panel, self.quillbox = None, {}, None, None
+        self._procs, self._bound, self._spare, self._sentinels = [], {}, None, 0
 
-    # -- context manager -----------------------------------------------------------------------
-
-    def __enter__(self) -> "Session":
+    def __enter__(self):
         try:
             self._start()
         except BaseException:
@@ -210,264 +110,139 @@ class Session:
             raise
         return self
 
-    def __exit__(self, exc_type, exc, tb) -> bool:
-        failed = exc_type is not None and not issubclass(exc_type, unittest.SkipTest)
-        self._finish(failed=failed)
+    def __exit__(self, exc_type, exc, tb):
+        self._finish(failed=exc_type is not None and not issubclass(exc_type, unittest.SkipTest))
         return False
 
-    def _start(self) -> None:
-        if os.path.isdir(self.artifacts_dir):
-            shutil.rmtree(self.artifacts_dir, ignore_errors=True)
-        self._take_machine_lock()
+    def _start(self):
+        self._lock = os.open(MACHINE_LOCK, os.O_RDWR | os.O_CREAT, 0o666)
+        wait_until(lambda: self._try_lock(), 300, f"another end-to-end session to release {MACHINE_LOCK}", 0.2)
         self.root = tempfile.mkdtemp(prefix="qb-e2e-")
-        self.home = os.path.join(self.root, "home")
+        self.home, self.cwd, self.log_dir = (os.path.join(self.root, d) for d in ("home", "work", "logs"))
         self.config_home = os.path.join(self.home, ".config")
         self.data_home = os.path.join(self.home, ".local", "share")
-        self.cache_home = os.path.join(self.home, ".cache")
-        self.runtime_dir = os.path.join(self.root, "runtime")
-        self.cwd = os.path.join(self.root, "work")
-        self.log_dir = os.path.join(self.root, "logs")
-        for folder in (self.config_home, self.data_home, self.cache_home, self.cwd, self.log_dir):
-            os.makedirs(folder, exist_ok=True)
-        os.makedirs(self.runtime_dir, mode=0o700)
-        os.chmod(self.runtime_dir, 0o700)
+        runtime = os.path.join(self.root, "runtime")
+        for folder in (self.config_home, self.data_home, self.cwd, self.log_dir):
+            os.makedirs(folder)
+        os.makedirs(runtime, mode=0o700)
         self._write_editor_settings()
+        self.env = dict(clean_environment(), HOME=self.home, XDG_CONFIG_HOME=self.config_home,
+                        XDG_DATA_HOME=self.data_home, XDG_CACHE_HOME=os.path.join(self.home, ".cache"),
+                        XDG_RUNTIME_DIR=runtime, QT_QPA_PLATFORM="xcb", QT_LOGGING_RULES="quillbox.*.debug=true",
+                        NO_AT_BRIDGE="1", LANG="C.UTF-8", LC_ALL="C.UTF-8")
+        for n in range(110, 200):
+            if os.path.exists(f"/tmp/.X11-unix/X{n}") or os.path.exists(f"/tmp/.X{n}-lock"):
+                continue
+            # -noreset: a server that resets when its last client leaves refuses the next one meanwhile.
+            xvfb = self.spawn("Xvfb", ["Xvfb", f":{n}", "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"])
+            self.display = self.env["DISPLAY"] = f":{n}"
+            if wait_until(lambda: xvfb.poll() is not None or self._answers(), 15, f"Xvfb on :{n}") and xvfb.poll() is None:
+                break
+            self._procs.pop()  # lost the race for the number
+        else:
+            raise HarnessError("no free display from :110 to :199")
+        openbox = self.spawn("openbox", ["openbox"])
+        wait_until(lambda: openbox.poll() is not None or re.search(
+            r"_NET_WORKAREA\(CARDINAL\) = \d", self.run(["xprop", "-root", "_NET_WORKAREA"], check=False).stdout.decode()),
+            15, "openbox to manage the display")
+        trayer = self.spawn("trayer", TRAYER)
 
-        env = clean_environment()
-        env.update({
-            "HOME": self.home,
-            "XDG_CONFIG_HOME": self.config_home,
-            "XDG_DATA_HOME": self.data_home,
-            "XDG_CACHE_HOME": self.cache_home,
-            "XDG_RUNTIME_DIR": self.runtime_dir,
-            "QT_QPA_PLATFORM": "xcb",
-            "QT_LOGGING_RULES": "quillbox.*.debug=true",
-            "NO_AT_BRIDGE": "1",          # GTK: no accessibility bus to look for
-            "LANG": "C.UTF-8",            # the same UTF-8 locale whatever the caller has
-            "LC_ALL": "C.UTF-8",
-        })
-        self.env = env
-        self._start_display()
-        self._start_window_manager()
-        self._start_tray()
+        def panel():
+            for wid in self.search("--onlyvisible", "--pid", str(trayer.pid)):
+                info = self.window_info(wid)
+                if info and info.viewable and info.width >= 100:
+                    return info
+        self.panel = wait_until(panel, 15, "trayer's panel")
 
-    def _finish(self, failed: bool) -> None:
+    def _try_lock(self):
+        try:
+            fcntl.flock(self._lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+            return True
+        except BlockingIOError:
+            return False
+
+    def _answers(self):
+        return self.run(["xdpyinfo"], check=False, timeout=5).returncode == 0
+
+    def _finish(self, failed):
         if failed:
             try:
-                self.save_artifacts()
+                os.makedirs(self.artifacts_dir, exist_ok=True)
+                if self.alive():
+                    self.run(["import", "-window", "root", os.path.join(self.artifacts_dir, "screen.png")], timeout=30)
+                for _, path in self._procs:
+                    shutil.copy(path, self.artifacts_dir)
+                print(f"e2e artifacts: {self.artifacts_dir}", file=sys.stderr)
             except Exception as error:  # never hide the test's own failure
-                print(f"e2e: could not save artifacts: {error}", file=sys.stderr)
-        for proc in reversed(self._procs):
-            self._stop(proc)
-        self._procs.clear()
-        if self.root:
+                print(f"e2e: artifacts not saved: {error}", file=sys.stderr)
+        for popen, _ in reversed(self._procs):
+            self._stop(popen)
+        if getattr(self, "root", None):
             shutil.rmtree(self.root, ignore_errors=True)
-        if self._lock_fd is not None:
-            os.close(self._lock_fd)
-            self._lock_fd = None
-
-    def _take_machine_lock(self) -> None:
-        fd = os.open(MACHINE_LOCK, os.O_RDWR | os.O_CREAT, 0o666)
-        start = time.monotonic()
-        deadline = start + MACHINE_LOCK_WAIT
-        while True:
-            try:
-                fcntl.flock(fd, fcntl.LOCK_EX | fcntl.LOCK_NB)
-                self._lock_fd = fd
-                if time.monotonic() - start > SLOW_WAIT:
-                    print(f"e2e: waited {time.monotonic() - start:.1f} s for another session to end",
-                          file=sys.stderr)
-                return
-            except BlockingIOError:
-                if time.monotonic() >= deadline:
-                    os.close(fd)
-                    raise HarnessError(f"another end-to-end session held {MACHINE_LOCK} for "
-                                       f"{MACHINE_LOCK_WAIT:g} s")
-                time.sleep(0.2)
+        if getattr(self, "_lock", None) is not None:
+            os.close(self._lock)
 
     # -- processes ---------------------------------------------------------------------------
 
-    def spawn(self, name: str, args: Sequence[str], env: Optional[Mapping[str, str]] = None,
-              cwd: Optional[str] = None, stdin: Optional[bytes] = None) -> subprocess.Popen:
-        """Starts args with the session's environment (plus env), output to logs/<name>.log; recorded
-        so that the session stops it (TERM, then KILL) when it ends."""
-        log_path = os.path.join(self.log_dir, f"{_safe_name(name)}.log")
-        n = 1
-        while os.path.exists(log_path):
-            n += 1
-            log_path = os.path.join(self.log_dir, f"{_safe_name(name)}-{n}.log")
-        full_env = dict(self.env)
-        if env:
-            full_env.update(env)
-        log = open(log_path, "wb")
-        try:
-            popen = subprocess.Popen(list(args), env=full_env, cwd=cwd or self.cwd, stdout=log,
-                                     stderr=subprocess.STDOUT,
-                                     stdin=subprocess.PIPE if stdin is not None else subprocess.DEVNULL,
-                                     start_new_session=True)
-        finally:
-            log.close()
+    def spawn(self, name, args, env=None, stdin=None):
+        """Starts args in the session (its own process group), output to logs/<name>-<n>.log."""
+        log_path = os.path.join(self.log_dir, f"{name}-{len(self._procs)}.log")
+        with open(log_path, "wb") as log:
+            popen = subprocess.Popen(list(args), env=dict(self.env, **(env or {})), cwd=self.cwd, stdout=log,
+                                     stderr=subprocess.STDOUT, start_new_session=True,
+                                     stdin=subprocess.PIPE if stdin is not None else subprocess.DEVNULL)
         if stdin is not None:
             try:
                 popen.stdin.write(stdin)
                 popen.stdin.close()
             except BrokenPipeError:
                 pass
-        self._procs.append(_Proc(name, popen, log_path))
+        self._procs.append((popen, log_path))
         return popen
 
-    def _stop(self, proc: _Proc, grace: float = STOP_GRACE) -> None:
-        popen = proc.popen
-        if popen.poll() is None:
-            # Each child leads its own process group (start_new_session): the group is the child
-            # and whatever it started, nothing else.
-            try:
-                os.killpg(popen.pid, signal.SIGTERM)
-            except ProcessLookupError:
-                pass
-            try:
-                popen.wait(timeout=grace)
-            except subprocess.TimeoutExpired:
-                try:
-                    os.killpg(popen.pid, signal.SIGKILL)
-                except ProcessLookupError:
-                    pass
-                popen.wait(timeout=grace)
+    def log_path_of(self, popen):
+        return next(path for p, path in self._procs if p is popen)
 
-    def stop_process(self, popen: subprocess.Popen, grace: float = STOP_GRACE) -> None:
-        """Stops one process this session started (TERM, KILL after grace s)."""
-        for proc in self._procs:
-            if proc.popen is popen:
-                self._stop(proc, grace)
+    @staticmethod
+    def _stop(popen, grace=5.0):
+        for sig in (signal.SIGTERM, signal.SIGKILL):
+            if popen.poll() is not None:
                 return
-        raise HarnessError(f"process {popen.pid} was not started by this session")
+            try:
+                os.killpg(popen.pid, sig)
+                popen.wait(timeout=grace)
+            except (ProcessLookupError, subprocess.TimeoutExpired):
+                pass
 
-    def log_path_of(self, popen: subprocess.Popen) -> str:
-        for proc in self._procs:
-            if proc.popen is popen:
-                return proc.log_path
-        raise HarnessError(f"process {popen.pid} was not started by this session")
+    stop_process = _stop
 
-    def run(self, args: Sequence[str], timeout: float = TOOL_TIMEOUT, check: bool = True,
-            input: Optional[bytes] = None) -> subprocess.CompletedProcess:
+    def run(self, args, check=True, timeout=10.0, input=None):
         """Runs a short-lived tool on the session's display; bytes output."""
-        try:
-            result = subprocess.run(list(args), env=self.env, cwd=self.cwd, input=input,
-                                    stdin=None if input is not None else subprocess.DEVNULL,
-                                    capture_output=True, timeout=timeout)
-        except subprocess.TimeoutExpired:
-            raise HarnessError(f"{args[0]} did not finish within {timeout:g} s: {' '.join(args)}") from None
+        result = subprocess.run(list(args), env=self.env, cwd=self.cwd, input=input, capture_output=True,
+                                timeout=timeout, stdin=None if input is not None else subprocess.DEVNULL)
         if check and result.returncode != 0:
-            raise HarnessError(f"{' '.join(args)} failed ({result.returncode}): "
-                               f"{result.stderr.decode('utf-8', 'replace').strip()}")
+            raise HarnessError(f"{' '.join(args)} failed: {result.stderr.decode('utf-8', 'replace').strip()}")
         return result
 
-    def _out(self, args: Sequence[str], timeout: float = TOOL_TIMEOUT) -> str:
-        return self.run(args, timeout=timeout).stdout.decode("utf-8", "replace")
+    def alive(self):
+        return bool(self._procs) and self._procs[0][0].poll() is None
 
-    # -- the desktop -------------------------------------------------------------------------
-
-    def _start_display(self) -> None:
-        problems = []
-        for n in DISPLAY_NUMBERS:
-            if os.path.exists(f"/tmp/.X11-unix/X{n}") or os.path.exists(f"/tmp/.X{n}-lock"):
-                continue
-            # -noreset: by default Xvfb resets when its last client leaves, and refuses connections while
-            # it does; the probe below is such a last client, and openbox would come during the reset.
-            popen = self.spawn(f"Xvfb-{n}", ["Xvfb", f":{n}", "-screen", "0", self.screen, "-nolisten", "tcp",
-                                             "-noreset"])
-            self.display = f":{n}"
-            self.env["DISPLAY"] = self.display
-            started = self._wait_display_ours(n, popen)
-            if started:
-                return
-            problems.append(f":{n}")
-            self._procs = [p for p in self._procs if p.popen is not popen]
-            self._stop(_Proc("Xvfb", popen, ""))
-        raise HarnessError(f"no display could be started in :{DISPLAY_NUMBERS[0]}..:{DISPLAY_NUMBERS[-1]} "
-                           f"(lost the race for {', '.join(problems) or 'none'})")
-
-    def _wait_display_ours(self, n: int, popen: subprocess.Popen) -> bool:
-        """True once display n answers and its lock file names our Xvfb; False if Xvfb gave up
-        (another server took the number first)."""
-        deadline = time.monotonic() + 15.0
-        while time.monotonic() < deadline:
-            if popen.poll() is not None:
-                return False
-            try:
-                with open(f"/tmp/.X{n}-lock") as f:
-                    owner = int(f.read().strip() or 0)
-            except (OSError, ValueError):
-                owner = 0
-            if owner == popen.pid and self.run(["xdpyinfo"], check=False, timeout=5).returncode == 0:
-                return True
-            time.sleep(POLL)
-        raise HarnessError(f"Xvfb on :{n} did not answer within 15 s")
-
-    def _start_window_manager(self) -> None:
-        popen = self.spawn("openbox", ["openbox"])
-
-        def managing() -> bool:
-            if popen.poll() is not None:
-                raise HarnessError(f"openbox ended at start:\n{_tail(self.log_path_of(popen), 20)}")
-            out = self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK", "_NET_WORKAREA"],
-                           check=False).stdout.decode()
-            # The check window comes first in openbox's start; the work area once the screen is set up.
-            return "window id" in out and re.search(r"_NET_WORKAREA\(CARDINAL\) = \d", out) is not None
-
-        wait_until(managing, 15, "openbox to manage the display")
-
-    def _start_tray(self, attempts: int = 2) -> None:
-        for attempt in range(1, attempts + 1):
-            popen = self.spawn("trayer", TRAYER_ARGS)
-
-            def mapped() -> Optional[WindowInfo]:
-                if popen.poll() is not None:
-                    raise HarnessError(f"trayer ended at start:\n{_tail(self.log_path_of(popen), 20)}")
-                for wid in self.search("--onlyvisible", "--pid", str(popen.pid)):
-                    info = self.window_info(wid)
-                    if info and info.viewable and info.width >= 100 and info.height >= 16:
-                        return info
-                return None
-            try:
-                self.panel = wait_until(mapped, 10, "trayer's panel to be mapped")
-                return
-            except HarnessError:
-                if attempt == attempts:
-                    raise
-            # Seen rarely when openbox had only just started: the panel stays unmapped. A second
-            # trayer is a new client for the window manager; the test has not started yet.
-            print("e2e: trayer's panel was not mapped; starting trayer again", file=sys.stderr)
-            self.stop_process(popen)
-            self._procs = [p for p in self._procs if p.popen is not popen]
-
-    def alive(self) -> bool:
-        """Whether the display server still runs."""
-        return bool(self._procs) and self._procs[0].popen.poll() is None
-
-    def kill_display(self, timeout: float = 10.0) -> None:
-        """Ends the X server at once (SIGKILL), as a crashed or closed desktop session would."""
-        server = self._procs[0].popen
-        os.kill(server.pid, signal.SIGKILL)
-        server.wait(timeout)
+    def kill_display(self):
+        """Ends the X server at once, as a crashed desktop session would."""
+        self._procs[0][0].kill()
+        self._procs[0][0].wait(10)
 
     # -- windows -----------------------------------------------------------------------------
 
-    def search(self, *args: str) -> list:
-        """xdotool search with args; the window ids found (none is not an error)."""
-        result = self.run(["xdotool", "search", *args], check=False)
-        return [int(line) for line in result.stdout.decode().split() if line.isdigit()]
+    def search(self, *args):
+        out = self.run(["xdotool", "search", *args], check=False).stdout.decode()
+        return [int(w) for w in out.split() if w.isdigit()]
 
-    def window_info(self, wid: int) -> Optional[WindowInfo]:
-        """Geometry and state of a window (xwininfo); None when the window is gone."""
+    def window_info(self, wid):
+        """Geometry and state of a window; None when it is gone."""
         result = self.run(["xwininfo", "-id", str(wid)], check=False)
-        if result.returncode != 0:
-            return None
         text = result.stdout.decode("utf-8", "replace")
-
-        def field(label: str) -> str:
-            m = re.search(rf"^\s*{label}:\s*(.*)$", text, re.M)
-            return m.group(1).strip() if m else ""
+        field = lambda label: (re.search(rf"^\s*{label}:\s*(.*)$", text, re.M) or [None, ""])[1].strip()  # noqa: E731
         try:
             return WindowInfo(wid, int(field("Absolute upper-left X")), int(field("Absolute upper-left Y")),
                               int(field("Width")), int(field("Height")), field("Map State") == "IsViewable",
@@ -475,570 +250,394 @@ class Session:
         except ValueError:
             return None
 
-    def window_props(self, wid: int, *names: str) -> dict:
-        """The named properties of a window as xprop prints their values; missing ones absent."""
-        result = self.run(["xprop", "-id", str(wid), *names], check=False)
-        props = {}
-        for line in result.stdout.decode("utf-8", "replace").splitlines():
-            m = re.match(r"^([A-Za-z0-9_]+)(?:\([^)]*\))?\s*(?:=|:)\s*(.*)$", line)
-            if m and "not found" not in m.group(2) and "no such atom" not in m.group(2):
-                props[m.group(1)] = m.group(2).strip()
-        return props
+    def window_type(self, wid):
+        return self.run(["xprop", "-id", str(wid), "_NET_WM_WINDOW_TYPE"], check=False).stdout.decode()
 
-    def window_name(self, wid: int) -> str:
-        result = self.run(["xdotool", "getwindowname", str(wid)], check=False)
-        return result.stdout.decode("utf-8", "replace").rstrip("\n")
+    def window_name(self, wid):
+        return self.run(["xdotool", "getwindowname", str(wid)], check=False).stdout.decode("utf-8", "replace").strip()
 
-    def client_list(self) -> list:
-        """Top-level windows the window manager manages (_NET_CLIENT_LIST)."""
+    def client_list(self):
         out = self.run(["xprop", "-root", "_NET_CLIENT_LIST"], check=False).stdout.decode()
         return [int(x, 16) for x in re.findall(r"0x[0-9a-fA-F]+", out)]
 
-    def active_window(self) -> Optional[int]:
-        """The active window (xdotool getactivewindow), None when there is none."""
-        result = self.run(["xdotool", "getactivewindow"], check=False)
-        text = result.stdout.decode().strip()
-        return int(text) if result.returncode == 0 and text.isdigit() else None
+    def active_window(self):
+        out = self.run(["xdotool", "getactivewindow"], check=False).stdout.decode().strip()
+        return int(out) if out.isdigit() else None
 
-    def activate(self, wid: int, timeout: float = 10.0) -> None:
-        """Asks the window manager to activate wid and waits until it is the active window."""
+    def activate(self, wid, timeout=10.0):
         self.run(["xdotool", "windowactivate", str(wid)], check=False)
         wait_until(lambda: self.active_window() == wid, timeout, f"window {wid:#x} to become active")
 
-    def wait_window(self, predicate: Callable[[int], bool], search_args: Sequence[str], timeout: float,
-                    what: str) -> int:
-        """The first window found by `xdotool search *search_args` for which predicate holds."""
-        def found() -> Optional[int]:
-            for wid in self.search(*search_args):
-                if predicate(wid):
-                    return wid
-            return None
-        return wait_until(found, timeout, what)
+    # -- keyboard, mouse, clipboard ----------------------------------------------------------
 
-    def screenshot(self, path: str, window: Optional[int] = None) -> str:
-        """Saves a PNG of the whole screen (or of one window) with ImageMagick's import."""
-        os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
-        self.run(["import", "-window", str(window) if window else "root", path], timeout=30)
-        return path
+    def key(self, *keys):
+        """Presses and releases each key in turn (xdotool names: "ctrl+s", "Return", "q")."""
+        self.run(["xdotool", "key", *keys])
 
-    # -- keyboard and mouse ------------------------------------------------------------------
+    def chord(self, chord):
+        """A chord with any held modifiers cleared first, e.g. "ctrl+alt+space"."""
+        self.run(["xdotool", "key", "--clearmodifiers", chord])
 
-    def key(self, *keys: str, clearmodifiers: bool = False, delay_ms: Optional[int] = None) -> None:
-        """Presses and releases each key in turn (xdotool key names: "ctrl+s", "Return", "q")."""
-        args = ["xdotool", "key"]
-        if clearmodifiers:
-            args.append("--clearmodifiers")
-        if delay_ms is not None:
-            args += ["--delay", str(delay_ms)]
-        self.run(args + list(keys))
-
-    def chord(self, chord: str) -> None:
-        """A key chord through XTest with any held modifiers cleared first, e.g. "ctrl+alt+space".
-        Quillbox's keyboard helper grabs its chords and posts its message when the chord is released."""
-        self.key(chord, clearmodifiers=True)
-
-    def type_text(self, text: str, delay_ms: int = 20) -> None:
+    def type_text(self, text, delay_ms=20):
         """Types text into the focused window ("\\n" is Return)."""
-        self._bind_characters(text)
-        # The text goes through stdin (no option parsing of a leading "-"); xdotool drops line ends
-        # read that way, so each one is pressed as Return.
+        wanted = [c for c in dict.fromkeys(text) if ord(c) > 0x7e and c not in self._bound]
+        if wanted:
+            if self._spare is None:
+                out = self.run(["xmodmap", "-pke"]).stdout.decode()
+                self._spare = [int(m) for m in re.findall(r"^keycode\s+(\d+)\s*=\s*$", out, re.M)]
+            expressions = []
+            for char in wanted:
+                code = self._spare.pop(0) if self._spare else self._bound.pop(next(iter(self._bound)))
+                self._bound[char] = code
+                expressions += ["-e", f"keycode {code} = U{ord(char):04X} U{ord(char):04X}"]
+            self.run(["xmodmap", *expressions])
         for i, line in enumerate(text.split("\n")):
             if i:
                 self.key("Return")
-            if line:
-                self.run(["xdotool", "type", "--delay", str(delay_ms), "--file", "-"], input=line.encode("utf-8"),
-                         timeout=TOOL_TIMEOUT + len(line) * delay_ms / 1000.0 * 2)
+            if line:  # through stdin: no option parsing of a leading "-"
+                self.run(["xdotool", "type", "--delay", str(delay_ms), "--file", "-"], input=line.encode(),
+                         timeout=10 + len(line) * delay_ms / 500)
 
-    def _bind_characters(self, text: str) -> None:
-        wanted = [c for c in dict.fromkeys(text) if ord(c) > 0x7e and c not in self._bound_chars]
-        if not wanted:
-            return
-        if not self._spare_keycodes and not self._bound_chars:
-            out = self._out(["xmodmap", "-pke"])
-            self._spare_keycodes = [int(m.group(1)) for m in re.finditer(r"^keycode\s+(\d+)\s*=\s*$", out, re.M)]
-        expressions = []
-        for char in wanted:
-            if not self._spare_keycodes:
-                # Reuse the keycodes of characters bound earlier in the session: typing is over for them.
-                for old, code in list(self._bound_chars.items()):
-                    if old not in wanted:
-                        del self._bound_chars[old]
-                        self._spare_keycodes.append(code)
-                if not self._spare_keycodes:
-                    raise HarnessError("too many different non-ASCII characters in one text")
-            code = self._spare_keycodes.pop(0)
-            sym = f"U{ord(char):04X}"
-            expressions += ["-e", f"keycode {code} = {sym} {sym}"]
-            self._bound_chars[char] = code
-        self.run(["xmodmap", *expressions])
-
-    def mouse_position(self) -> tuple:
-        out = self._out(["xdotool", "getmouselocation", "--shell"])
-        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
-        return (int(values.get("X", -1)), int(values.get("Y", -1)))
-
-    def move_mouse(self, x: int, y: int, timeout: float = 5.0) -> None:
-        """Moves the pointer and waits until it is there (xdotool's own --sync never returns when
-        the pointer is already in place)."""
+    def move_mouse(self, x, y):
         self.run(["xdotool", "mousemove", str(x), str(y)])
-        wait_until(lambda: self.mouse_position() == (x, y), timeout, f"the pointer at {x},{y}")
 
-    def click_at(self, x: int, y: int, button: int = 1) -> None:
-        """Moves the pointer to (x, y) (a hover, so Qt sees the motion first) and clicks there."""
+        def there():
+            out = self.run(["xdotool", "getmouselocation", "--shell"]).stdout.decode()
+            return f"X={x}\n" in out and f"Y={y}\n" in out
+        wait_until(there, 5, f"the pointer at {x},{y}")
+
+    def click_at(self, x, y, button=1):
         self.move_mouse(x, y)
         self.run(["xdotool", "click", str(button)])
 
-    # -- clipboard ---------------------------------------------------------------------------
+    def get_clipboard(self, selection="clipboard"):
+        """The selection's text, None when no client owns it or it has no text."""
+        for target in (["-t", "UTF8_STRING"], []):
+            result = self.run(["xclip", "-o", "-selection", selection, *target], check=False)
+            if result.returncode == 0:
+                return result.stdout.decode("utf-8", "replace")
+        return None
 
-    def get_clipboard(self, selection: str = "clipboard", timeout: float = 5.0) -> Optional[str]:
-        """The selection's text (UTF-8), None when no client owns it or it has no text."""
-        result = self.run(["xclip", "-o", "-selection", selection, "-t", "UTF8_STRING"], check=False,
-                          timeout=timeout)
-        if result.returncode != 0:
-            result = self.run(["xclip", "-o", "-selection", selection], check=False, timeout=timeout)
-            if result.returncode != 0:
-                return None
-        return result.stdout.decode("utf-8", "replace")
+    def set_clipboard(self, text, selection="clipboard"):
+        """Offers text on the selection with an xclip and waits until it reads back."""
+        popen = self.spawn("xclip", ["xclip", "-quiet", "-i", "-selection", selection], stdin=text.encode())
+        wait_until(lambda: popen.poll() is not None or "Waiting for selection" in _read(self.log_path_of(popen)),
+                   5, "xclip to take the selection")
+        self.wait_clipboard(text, selection)
 
-    def set_clipboard(self, text: str, selection: str = "clipboard", timeout: float = 5.0) -> None:
-        """Offers text on the selection (an xclip that serves it until another client takes the
-        selection) and waits until the selection reads back as text."""
-        popen = self.spawn(f"xclip-{selection}", ["xclip", "-quiet", "-i", "-selection", selection],
-                           stdin=text.encode("utf-8"))
-        log_path = self.log_path_of(popen)
-
-        def owns() -> bool:
-            # xclip says it waits for requests once it has made itself the owner; the read-back then
-            # comes from this xclip even when the previous owner offered the same text.
-            if "Waiting for selection request" in _tail(log_path, 5):
-                return True
-            if popen.poll() is not None:
-                raise HarnessError(f"xclip ended: {_tail(log_path, 5)}")
-            return False
-        wait_until(owns, timeout, f"xclip to take {selection}")
-        wait_until(lambda: self.get_clipboard(selection) == text, timeout, f"xclip to serve {selection}")
-
-    def wait_clipboard(self, expected: Union[str, Callable[[Optional[str]], bool]], selection: str = "clipboard",
-                       timeout: float = 5.0) -> Optional[str]:
-        """Waits until the selection equals expected (or expected(text) holds); returns the text."""
+    def wait_clipboard(self, expected, selection="clipboard", timeout=5.0):
+        """Waits until the selection equals expected (or expected(text) holds); the text."""
         check = expected if callable(expected) else (lambda text: text == expected)
-        holder: list = []
-
-        def ok() -> bool:
-            holder[:] = [self.get_clipboard(selection)]
-            return check(holder[0])
+        seen = []
         try:
-            wait_until(ok, timeout, f"{selection} to read {expected!r}")
+            wait_until(lambda: check(seen.append(self.get_clipboard(selection)) or seen[-1]), timeout,
+                       f"{selection} to read {expected!r}")
         except HarnessError as error:
-            raise HarnessError(f"{error}; it reads {holder[0]!r}" if holder else str(error)) from None
-        return holder[0]
+            raise HarnessError(f"{error}; it reads {seen[-1]!r}") from None
+        return seen[-1]
 
-    def next_sentinel(self) -> str:
-        self._sentinels += 1
-        return f"qb-e2e-sentinel-{os.getpid()}-{self._sentinels}"
+    def clipboard_owner(self):
+        """The CLIPBOARD's owner window, asked on a short connection of this process (one left open
+        when the display ends would end this process)."""
+        x = ctypes.CDLL("libX11.so.6")
+        x.XOpenDisplay.restype, x.XOpenDisplay.argtypes = ctypes.c_void_p, [ctypes.c_char_p]
+        x.XInternAtom.restype, x.XInternAtom.argtypes = ctypes.c_ulong, [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x.XGetSelectionOwner.restype, x.XGetSelectionOwner.argtypes = ctypes.c_ulong, [ctypes.c_void_p, ctypes.c_ulong]
+        x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        display = x.XOpenDisplay(self.display.encode())
+        try:
+            return x.XGetSelectionOwner(display, x.XInternAtom(display, b"CLIPBOARD", 0))
+        finally:
+            x.XCloseDisplay(display)
 
-    # -- the program and the editors ---------------------------------------------------------
+    # -- files, the program, the editors -----------------------------------------------------
 
-    def settings_path(self) -> str:
-        """~/.config/Quillbox/Quillbox.conf in the session's HOME."""
+    def settings_path(self):
         return os.path.join(self.config_home, "Quillbox", "Quillbox.conf")
 
-    def read_settings(self) -> configparser.ConfigParser:
-        """The settings file, parsed (groups and keys as written; raw values)."""
+    def read_settings(self):
         parser = configparser.ConfigParser(interpolation=None, strict=False)
         parser.optionxform = str
-        with open(self.settings_path(), encoding="utf-8") as f:
-            parser.read_file(f)
+        parser.read(self.settings_path(), encoding="utf-8")
         return parser
 
-    def write_settings(self, settings: Union[str, Mapping[str, Mapping[str, object]]]) -> None:
+    def write_settings(self, settings):
         """Writes the settings file: raw text, or {group: {key: value}}."""
         if not isinstance(settings, str):
-            lines = []
-            for group, values in settings.items():
-                lines.append(f"[{group}]")
-                lines += [f"{key}={value}" for key, value in values.items()]
-                lines.append("")
-            settings = "\n".join(lines)
+            settings = "".join(f"[{g}]\n" + "".join(f"{k}={v}\n" for k, v in values.items()) + "\n"
+                               for g, values in settings.items())
         os.makedirs(os.path.dirname(self.settings_path()), exist_ok=True)
         with open(self.settings_path(), "w", encoding="utf-8") as f:
             f.write(settings)
 
-    def write_files(self, files: Mapping[str, Union[str, bytes]]) -> None:
-        """Writes files (relative paths: in the current folder) before a start."""
+    def write_files(self, files):
         for rel, content in files.items():
             path = os.path.join(self.cwd, rel)
             os.makedirs(os.path.dirname(path), exist_ok=True)
-            with open(path, "wb") as f:
-                f.write(content.encode("utf-8") if isinstance(content, str) else content)
+            with open(path, "w", encoding="utf-8") as f:
+                f.write(content)
 
-    def start_quillbox(self, args: Sequence[str] = (), settings=None, files=None,
-                       env: Optional[Mapping[str, str]] = None, wait_tray: bool = True,
-                       timeout: float = 20.0) -> "Quillbox":
-        """Starts the binary in the session's current folder, stdout and stderr to its log. With
-        wait_tray (the default) returns once its tray icon is embedded in trayer's panel."""
+    def database(self, *statements):
+        """Runs statements (sql, parameters) on the data file of the current folder; the last one's rows."""
+        with sqlite3.connect(os.path.join(self.cwd, "qbdat.dbf")) as db:
+            rows = [db.execute(*statement).fetchall() for statement in statements]
+        db.close()
+        return rows[-1] if rows else []
+
+    def start_quillbox(self, settings=None, env=None, wait_tray=True, timeout=20.0, files=None):
+        """Starts the binary in the current folder, with files (name: bytes) written there first;
+        with wait_tray, returns once its icon is in the tray."""
         if settings is not None:
             self.write_settings(settings)
-        if files:
-            self.write_files(files)
-        popen = self.spawn("quillbox", [quillbox_binary(), *args], env=env)
-        qb = Quillbox(self, popen, self.log_path_of(popen))
-        self.quillbox = qb
+        for name, content in (files or {}).items():
+            with open(os.path.join(self.cwd, name), "wb") as f:
+                f.write(content)
+        popen = self.spawn("quillbox", [quillbox_binary()], env=env)
+        self.quillbox = Quillbox(self, popen, self.log_path_of(popen))
         if wait_tray:
-            qb.wait_tray(timeout)
-        return qb
+            self.quillbox.wait_tray(timeout)
+        return self.quillbox
 
-    def start_editor(self, kind: str = "mousepad", filename: Optional[str] = None, timeout: float = 20.0,
-                     probe: bool = True) -> "Editor":
-        """Starts mousepad or featherpad on a new file of the current folder, waits for its window,
-        activates it and (probe) checks that typed keys arrive before returning."""
-        if kind not in ("mousepad", "featherpad"):
-            raise HarnessError(f"unknown editor {kind!r}")
-        if filename is None:
-            n = 1
-            while os.path.exists(os.path.join(self.cwd, f"{kind}-{n}.txt")):
-                n += 1
-            filename = f"{kind}-{n}.txt"
-        path = os.path.join(self.cwd, filename)
-        env = {"GSETTINGS_BACKEND": "keyfile"} if kind == "mousepad" else {}
-        popen = self.spawn(kind, [kind, path], env=env)
+    def restart_quillbox(self, meanwhile=None, **kwargs):
+        """Ends the running quillbox with SIGTERM (which must succeed), calls meanwhile() and starts
+        it again."""
+        self.quillbox.send_signal(signal.SIGTERM)
+        if self.quillbox.wait_exit(10) != 0:
+            raise HarnessError("quillbox did not end cleanly")
+        if meanwhile:
+            meanwhile()
+        return self.start_quillbox(**kwargs)
 
-        def ready(wid: int) -> bool:
-            info = self.window_info(wid)
-            return bool(info and info.viewable and info.width > 50 and wid in self.client_list())
+    def start_editor(self, kind="mousepad", timeout=20.0):
+        """Starts mousepad or featherpad on a new file, waits until typed keys arrive; the editor."""
+        path = os.path.join(self.cwd, f"{kind}-{len(self._procs)}.txt")
+        popen = self.spawn(kind, [kind, path], env={"GSETTINGS_BACKEND": "keyfile"})
 
-        def window() -> Optional[int]:
+        def window():
             if popen.poll() is not None:
-                raise HarnessError(f"{kind} ended at start:\n{_tail(self.log_path_of(popen), 30)}")
+                raise HarnessError(f"{kind} ended at start:\n{_read(self.log_path_of(popen))}")
             for wid in self.search("--onlyvisible", "--pid", str(popen.pid), "--classname", f"^{kind}$"):
-                if ready(wid):
+                info = self.window_info(wid)
+                if info and info.viewable and info.width > 50 and wid in self.client_list():
                     return wid
-            return None
-
-        wid = wait_until(window, timeout, f"{kind}'s window")
-        editor = Editor(self, kind, popen, path, wid)
+        editor = Editor(self, kind, popen, wait_until(window, timeout, f"{kind}'s window"))
         editor.activate()
-        if probe:
-            editor.type("x")
-            editor.wait_text("x", timeout=timeout)
-            editor.key("BackSpace")   # the cursor is after the probe: remove it
+        editor.type("x")
+        editor.wait_text("x", timeout)
+        editor.key("BackSpace")
         return editor
 
-    def _write_editor_settings(self) -> None:
-        # mousepad: GSettings keyfile backend; no session restore, no autosave files.
-        keyfile = os.path.join(self.config_home, "glib-2.0", "settings", "keyfile")
-        os.makedirs(os.path.dirname(keyfile), exist_ok=True)
-        with open(keyfile, "w", encoding="utf-8") as f:
-            f.write("[org/xfce/mousepad/preferences/file]\nsession-restore='never'\nautosave-timer=uint32 0\n"
-                    "add-last-end-of-line=false\n\n"
-                    "[org/xfce/mousepad/preferences/view]\nauto-indent=false\nmatch-braces=false\n\n"
-                    "[org/xfce/mousepad/preferences/window]\nremember-size=false\nremember-state=false\n")
-        # featherpad: no indentation, brackets, replacement, autosave or added empty line.
-        fp = os.path.join(self.config_home, "featherpad", "fp.conf")
-        os.makedirs(os.path.dirname(fp), exist_ok=True)
-        with open(fp, "w", encoding="utf-8") as f:
-            f.write("[text]\nappendEmptyLine=false\nautoBracket=false\nautoReplace=false\nautoSave=false\n"
-                    "noIndent=true\nremoveTrailingSpaces=false\nsaveLastFilesList=false\nrecentOpened=false\n"
-                    "spellCheckFromStart=false\n\n[window]\nsize=@Size(700 500)\nstartSize=@Size(700 500)\n"
-                    "position=none\nopenInWindows=false\n")
+    def _write_editor_settings(self):
+        for rel, text in (
+                ("glib-2.0/settings/keyfile",
+                 "[org/xfce/mousepad/preferences/file]\nsession-restore='never'\nautosave-timer=uint32 0\n"
+                 "add-last-end-of-line=false\n[org/xfce/mousepad/preferences/view]\nauto-indent=false\n"
+                 "match-braces=false\n[org/xfce/mousepad/preferences/window]\nremember-size=false\n"),
+                ("featherpad/fp.conf",
+                 "[text]\nappendEmptyLine=false\nautoBracket=false\nautoReplace=false\nautoSave=false\n"
+                 "noIndent=true\nremoveTrailingSpaces=false\nsaveLastFilesList=false\nrecentOpened=false\n"
+                 "[window]\nsize=@Size(700 500)\nstartSize=@Size(700 500)\nposition=none\n")):
+            path = os.path.join(self.config_home, rel)
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, "w", encoding="utf-8") as f:
+                f.write(text)
 
-    # -- failure evidence --------------------------------------------------------------------
-
-    def save_artifacts(self) -> str:
-        """Saves a screenshot and the tail of every log into the artifacts folder; prints where."""
-        os.makedirs(self.artifacts_dir, exist_ok=True)
-        if self.display and self.alive():
-            try:
-                self.screenshot(os.path.join(self.artifacts_dir, "screen.png"))
-            except Exception as error:
-                print(f"e2e: no screenshot: {error}", file=sys.stderr)
-        for proc in self._procs:
-            base = os.path.basename(proc.log_path)
-            state = proc.popen.poll()
-            tail = _tail(proc.log_path)
-            with open(os.path.join(self.artifacts_dir, base), "w", encoding="utf-8") as f:
-                f.write(f"# {' '.join(map(str, proc.popen.args))}\n# pid {proc.popen.pid}, "
-                        f"{'running' if state is None else f'exit code {state}'}\n{tail}\n")
-        if self.quillbox:
-            print("---- quillbox log (tail) ----\n" + _tail(self.quillbox.log_path, 60) + "\n----", file=sys.stderr)
-        print(f"e2e artifacts: {self.artifacts_dir}", file=sys.stderr)
-        return self.artifacts_dir
-
-
-# ---------------------------------------------------------------------------------------------
 
 class Quillbox:
-    """The running program: its process, log, tray icon, menu and message boxes."""
+    """The running program: its process, log, tray icon, menu and windows."""
 
-    def __init__(self, session: Session, popen: subprocess.Popen, log_path: str):
-        self.session = session
-        self.popen = popen
-        self.pid = popen.pid
-        self.log_path = log_path
-        self.tray_window: Optional[int] = None
-        self._tray_clicks = 0
+    def __init__(self, session, popen, log_path):
+        self.session, self.popen, self.pid, self.log_path = session, popen, popen.pid, log_path
+        self.tray_window, self._clicks = None, 0
 
-    # -- process and log ---------------------------------------------------------------------
+    def log(self):
+        return _read(self.log_path)
 
-    def log(self) -> str:
-        """Everything the program wrote to stdout and stderr so far."""
-        try:
-            with open(self.log_path, "rb") as f:
-                return f.read().decode("utf-8", "replace")
-        except OSError:
-            return ""
-
-    def log_mark(self) -> int:
+    def log_mark(self):
         """A position in the log; pass it as `after` to look only at what comes later."""
         return len(self.log())
 
-    def wait_for_log(self, pattern: str, timeout: float = 10.0, after: int = 0) -> "re.Match":
-        """Waits until the log (from position after) matches the regular expression."""
+    def wait_for_log(self, pattern, timeout=10.0, after=0):
+        """Waits until the log (from position after) matches the regular expression; the match."""
         regex = re.compile(pattern, re.M)
 
         def found():
             running = self.alive()
-            m = regex.search(self.log(), after)  # read after the check: a last line is not missed
-            if not m and not running:
-                raise HarnessError(f"quillbox ended (exit code {self.popen.returncode}) before "
-                                   f"logging /{pattern}/:\n{_tail(self.log_path, 30)}")
-            return m
+            match = regex.search(self.log(), after)
+            if not match and not running:
+                raise HarnessError(f"quillbox ended ({self.popen.returncode}) before /{pattern}/:\n{self.log()[-3000:]}")
+            return match
         try:
             return wait_until(found, timeout, f"/{pattern}/ in quillbox's log")
         except HarnessError as error:
-            if "timed out" in str(error):
-                raise HarnessError(f"{error}; log since then:\n{self.log()[after:][-3000:]}") from None
-            raise
+            raise HarnessError(f"{error}; log since then:\n{self.log()[after:][-3000:]}") from None
 
-    def alive(self) -> bool:
+    def alive(self):
         return self.popen.poll() is None
 
-    def wait_exit(self, timeout: float = 10.0) -> int:
-        """Waits until the process ends; its exit code (negative: the signal that ended it)."""
+    def wait_exit(self, timeout=10.0):
         try:
             return self.popen.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
-            raise HarnessError(f"quillbox still runs after {timeout:g} s:\n{_tail(self.log_path, 30)}") from None
+            raise HarnessError(f"quillbox still runs after {timeout:g} s") from None
 
-    def send_signal(self, sig: int = signal.SIGTERM) -> None:
+    def send_signal(self, sig=signal.SIGTERM):
         self.popen.send_signal(sig)
 
-    # -- windows -----------------------------------------------------------------------------
+    def windows(self):
+        return self.session.search("--onlyvisible", "--pid", str(self.pid))
 
-    def windows(self, visible: bool = True) -> list:
-        """The program's windows (by _NET_WM_PID), the viewable ones by default."""
-        args = ["--onlyvisible"] if visible else []
-        return self.session.search(*args, "--pid", str(self.pid))
-
-    def _tray_icon(self) -> Optional[WindowInfo]:
-        panel = self.session.panel
-        candidates = self.session.search("--classname", "^tray$", "--pid", str(self.pid)) + self.windows()
-        for wid in dict.fromkeys(candidates):
-            info = self.session.window_info(wid)
-            if info and info.viewable and panel and panel.contains(info):
-                return info
-        return None
-
-    def wait_tray(self, timeout: float = 20.0) -> int:
-        """Waits until the tray icon is mapped inside trayer's panel; its window id."""
-        def embedded() -> Optional[WindowInfo]:
+    def wait_tray(self, timeout=20.0):
+        """Waits until the tray icon (a window of the program inside trayer's panel) is mapped."""
+        def icon():
             if not self.alive():
-                raise HarnessError(f"quillbox ended (exit code {self.popen.returncode}) before its tray icon "
-                                   f"appeared:\n{_tail(self.log_path, 30)}")
-            return self._tray_icon()
-        self.tray_window = wait_until(embedded, timeout, "quillbox's tray icon in the tray").id
+                raise HarnessError(f"quillbox ended before its tray icon appeared:\n{self.log()[-3000:]}")
+            for wid in self.windows():
+                info = self.session.window_info(wid)
+                if info and info.viewable and _inside(self.session.panel, info):
+                    return wid
+        self.tray_window = wait_until(icon, timeout, "quillbox's tray icon")
         return self.tray_window
 
-    def tray_info(self) -> WindowInfo:
-        info = self.session.window_info(self.tray_window) if self.tray_window else None
-        if not info or not info.viewable:
-            raise HarnessError("the tray icon is not mapped")
-        return info
+    def click_tray(self, button=1):
+        """Clicks the tray icon, each time 10 pixels from the last point: never a double click."""
+        info = self.session.window_info(self.tray_window)
+        self._clicks += 1
+        offset = min(5, info.height // 2 - 2) * (1 if self._clicks % 2 else -1)
+        self.session.click_at(info.x + info.width // 2, info.y + info.height // 2 + offset, button)
 
-    def click_tray(self, button: int = 1) -> None:
-        """Moves the pointer onto the tray icon and clicks it (1 left, 3 right).
-
-        Successive clicks land on two points of the icon 10 pixels apart, so that Qt never takes
-        two of them for a double click (it does within 400 ms and 5 pixels, and its tray icon
-        drops the second press of a right double click)."""
-        info = self.tray_info()
-        x, y = info.center
-        self._tray_clicks += 1
-        offset = min(5, max(0, info.height // 2 - 2))
-        y += offset if self._tray_clicks % 2 else -offset
-        self.session.click_at(x, y, button)
-
-    def popups(self) -> list:
-        """The program's viewable override-redirect windows other than tooltips: open menus."""
+    def popups(self):
+        """The program's open menus: viewable override-redirect windows outside the tray."""
         found = []
         for wid in self.windows():
             info = self.session.window_info(wid)
-            if not info or not info.viewable or not info.override_redirect:
-                continue
-            if wid == self.tray_window or (self.session.panel and self.session.panel.contains(info)):
-                continue
-            kind = self.session.window_props(wid, "_NET_WM_WINDOW_TYPE").get("_NET_WM_WINDOW_TYPE", "")
-            if "TOOLTIP" in kind or "SPLASH" in kind or "NOTIFICATION" in kind:
-                continue
-            found.append(wid)
+            if (info and info.override_redirect and not _inside(self.session.panel, info)
+                    and not re.search("TOOLTIP|SPLASH", self.session.window_type(wid))):
+                found.append(wid)
         return found
 
-    def open_menu(self, timeout: float = 10.0) -> int:
-        """Right-clicks the tray icon and waits for the menu; its window id."""
+    def open_menu(self):
         before = set(self.popups())
         self.click_tray(3)
-        return wait_until(lambda: next((w for w in self.popups() if w not in before), None), timeout,
-                          "the tray menu to open")
+        return wait_until(lambda: next((w for w in self.popups() if w not in before), None), 10, "the tray menu")
 
-    def menu(self, *keys: str, timeout: float = 10.0) -> None:
-        """Chooses a tray menu command by its mnemonics: menu("q") for &Quit, menu("h", "a") for
-        &Help > &About Quillbox. Each key but the last opens a submenu, waited for; after the last
-        the menu must close."""
-        self.open_menu(timeout)
+    def menu(self, *keys):
+        """Chooses a tray menu command by its mnemonics: menu("q"), menu("h", "a")."""
+        self.open_menu()
         for i, key in enumerate(keys):
             before = set(self.popups())
             self.session.key(key)
             if i < len(keys) - 1:
-                wait_until(lambda: next((w for w in self.popups() if w not in before), None), timeout,
-                           f"the submenu of {key!r}")
-        wait_until(lambda: not self.popups(), timeout, "the tray menu to close")
+                wait_until(lambda: set(self.popups()) - before, 10, f"the submenu of {key!r}")
+        wait_until(lambda: not self.popups(), 10, "the tray menu to close")
 
-    def navigate_menu(self, *keys: str, timeout: float = 10.0) -> None:
-        """Opens the tray menu, presses keys as they are ("Down", "Down", "Right", "Return") and waits
-        for the menu to close: for an item without a mnemonic."""
-        self.open_menu(timeout)
-        self.session.key(*keys)
-        wait_until(lambda: not self.popups(), timeout, "the tray menu to close")
-
-    def find_window(self, title: str, timeout: float = 10.0, window_type: Optional[str] = None) -> int:
-        """Waits for a viewable window of the program that the window manager manages, whose title
-        matches the regular expression title (and whose _NET_WM_WINDOW_TYPE names window_type, e.g.
-        "DIALOG"); its id. The splash screen is never one: it shares the caption "Quillbox"."""
-        regex = re.compile(title)
-
-        def match() -> Optional[int]:
+    def find_window(self, title, timeout=10.0, window_type=None):
+        """Waits for a managed window of the program whose title matches and whose type names
+        window_type (never the splash, which shares the caption "Quillbox"); its id."""
+        def match():
             managed = set(self.session.client_list())
             for wid in self.windows():
-                if wid not in managed or not regex.search(self.session.window_name(wid)):
-                    continue
-                kind = self.session.window_props(wid, "_NET_WM_WINDOW_TYPE").get("_NET_WM_WINDOW_TYPE", "")
-                if "SPLASH" in kind or (window_type and window_type not in kind):
-                    continue
-                return wid
-            return None
+                kind = self.session.window_type(wid)
+                if (wid in managed and re.search(title, self.session.window_name(wid)) and "SPLASH" not in kind
+                        and (not window_type or window_type in kind)):
+                    return wid
         return wait_until(match, timeout, f"a quillbox window titled /{title}/")
 
-    def wait_window_gone(self, wid: int, timeout: float = 10.0) -> None:
-        def gone() -> bool:
-            info = self.session.window_info(wid)
-            return info is None or not info.viewable
-        wait_until(gone, timeout, f"window {wid:#x} to close")
+    def wait_window_gone(self, wid, timeout=10.0):
+        wait_until(lambda: not (self.session.window_info(wid) or WindowInfo(*[0] * 7)).viewable, timeout,
+                   f"window {wid:#x} to close")
 
-    def saved_history(self, timeout: float = 10.0) -> list:
-        """The clipboard history as (c_id, c_text) rows, oldest first, as the program's own Save
-        clipboard writes it: the Clipboard manager is opened from the tray menu (the manager keys
-        open nothing while ClipboardActive=0), Tab goes from the list along Insert text, Delete
-        clipboard item, Remove all clipboard items and Load clipboard to Save clipboard, and Space
-        presses it. A marker row put into the table first tells when Save has rewritten it (it
-        replaces the whole table in one transaction). The window active before is active again
-        afterwards."""
-        path = os.path.join(self.session.cwd, "qbdat.dbf")
-        marker = "qb-e2e-history-not-saved-yet"
-        with sqlite3.connect(path) as db:
-            db.execute("delete from Clipboard")
-            db.execute("insert into Clipboard (c_id, c_text) values (-1, ?)", (marker,))
-        db.close()
-        before = self.session.active_window()
-        self.menu("c")
-        sheet = self.find_window(r"^Clipboard( — Quillbox)?$", window_type="DIALOG")
-        self.session.activate(sheet)
-        self.session.key("Tab", "Tab", "Tab", "Tab", "Tab", "space")
-
-        def saved():
-            with sqlite3.connect(path) as db:
-                rows = db.execute("select c_id, c_text from Clipboard order by c_id").fetchall()
-            db.close()
-            return None if (-1, marker) in rows else [rows]
-        rows = wait_until(saved, timeout, "Save clipboard to rewrite the Clipboard table")[0]
+    def close_with_escape(self, title):
+        """Waits for the window, activates it, presses Esc and waits until it is gone."""
+        wid = self.find_window(title, window_type="DIALOG")
+        self.session.activate(wid)
         self.session.key("Escape")
+        self.wait_window_gone(wid)
+
+    def expand_and_wait(self, saved):
+        """Presses the expansion chord over a word that is no shortcut and waits until it is over:
+        the clipboard has a new owner and holds saved again. The log position from before."""
+        s = self.session
+        before, mark = s.clipboard_owner(), self.log_mark()
+        s.chord("ctrl+alt+space")
+        self.wait_for_log(r"message 0x427 ", after=mark)
+        wait_until(lambda: s.clipboard_owner() != before and s.get_clipboard() == saved, 10,
+                   "the expansion to give the clipboard back")
+        return mark
+
+    def message_box(self, timeout=10.0):
+        return self.find_window(r"^Quillbox$", timeout, "DIALOG")
+
+    def answer(self, key):
+        """Answers the message box with a key ("y", "n", "Return") and waits until it closes."""
+        box = self.message_box()
+        self.session.activate(box)
+        self.session.key(key)
+        self.wait_window_gone(box)
+
+    def saved_history(self, timeout=10.0):
+        """The clipboard history as (c_id, c_text) rows, oldest first, written by the program's own
+        Save clipboard: the manager opened from the tray, Tab five times to Save, Space. A marker row
+        tells when Save has rewritten the table."""
+        marker = "qb-e2e-history-not-saved-yet"
+        s = self.session
+        s.database(("delete from Clipboard",), ("insert into Clipboard values (-1, ?)", (marker,)))
+        before = s.active_window()
+        self.menu("c")
+        sheet = self.find_window(r"^Clipboard", window_type="DIALOG")
+        s.activate(sheet)
+        s.key("Tab", "Tab", "Tab", "Tab", "Tab", "space")
+        rows = wait_until(lambda: (lambda r: None if (-1, marker) in r else [r])(
+            s.database(("select c_id, c_text from Clipboard order by c_id",))), timeout, "Save clipboard")[0]
+        s.key("Escape")
         self.wait_window_gone(sheet)
         if before:
-            self.session.activate(before)
+            s.activate(before)
         return rows
 
-    def message_box(self, timeout: float = 10.0) -> int:
-        """Waits for a message box (a window titled exactly "Quillbox"); its id."""
-        return self.find_window(r"^Quillbox$", timeout, window_type="DIALOG")
-
-    def answer(self, key: str, timeout: float = 10.0) -> int:
-        """Answers the message box with a key and waits until it closes. QMessageBox takes a button's
-        mnemonic letter alone: "y" for Yes, "n" for No; "Return" presses the default button,
-        "Escape" the escape button. Returns the box's id."""
-        box = self.message_box(timeout)
-        self.session.activate(box, timeout)
-        self.session.key(key)
-        self.wait_window_gone(box, timeout)
-        return box
-
-
-# ---------------------------------------------------------------------------------------------
 
 class Editor:
     """mousepad or featherpad on a file of the session's current folder."""
 
-    def __init__(self, session: Session, kind: str, popen: subprocess.Popen, path: str, window: int):
-        self.session = session
-        self.kind = kind
-        self.popen = popen
-        self.pid = popen.pid
-        self.path = path
-        self.window = window
+    def __init__(self, session, kind, popen, window):
+        self.session, self.kind, self.popen, self.window = session, kind, popen, window
 
-    def activate(self, timeout: float = 10.0) -> None:
-        """Gives the editor the focus (the window manager makes it the active window)."""
-        self.session.activate(self.window, timeout)
+    def activate(self):
+        self.session.activate(self.window)
 
-    def is_active(self) -> bool:
+    def is_active(self):
         return self.session.active_window() == self.window
 
-    def type(self, text: str, delay_ms: int = 20) -> None:
-        """Types text at the cursor (the editor must have the focus)."""
-        self.session.type_text(text, delay_ms)
+    def type(self, text):
+        self.session.type_text(text)
 
-    def key(self, *keys: str) -> None:
+    def key(self, *keys):
         self.session.key(*keys)
 
-    def read_text(self, timeout: float = 10.0, activate: bool = True) -> str:
-        """The whole document, read through the PRIMARY selection (see the module's notes). The
-        document must not be empty (an empty selection is never offered); the cursor ends at its end."""
+    def read_text(self, timeout=10.0, activate=True):
+        """The whole document (not empty), read through PRIMARY; the cursor ends at its end."""
         if activate:
-            self.activate(timeout)
-        sentinel = self.session.next_sentinel()
-        self.session.set_clipboard(sentinel, selection="primary", timeout=timeout)
-        self.session.key("ctrl+Home", "ctrl+shift+End")
-        text = self.session.wait_clipboard(lambda t: t is not None and t != sentinel, selection="primary",
-                                           timeout=timeout)
-        self.session.key("ctrl+End")
+            self.activate()
+        self.session._sentinels += 1
+        sentinel = f"qb-e2e-sentinel-{os.getpid()}-{self.session._sentinels}"
+        self.session.set_clipboard(sentinel, "primary")
+        self.key("ctrl+Home", "ctrl+shift+End")
+        text = self.session.wait_clipboard(lambda t: t is not None and t != sentinel, "primary", timeout)
+        self.key("ctrl+End")
         return text
 
-    def wait_text(self, expected: Union[str, Callable[[str], bool]], timeout: float = 10.0) -> str:
-        """Reads the document until it equals expected (or expected(text) holds); the text."""
-        check = expected if callable(expected) else (lambda t: t == expected)
-        last: list = []
-
-        def ok() -> bool:
-            last[:] = [self.read_text(timeout=timeout)]
-            return check(last[0])
+    def wait_text(self, expected, timeout=10.0):
+        """Reads the document until it equals expected; the text."""
+        seen = []
         try:
-            wait_until(ok, timeout, f"{self.kind}'s text to be {expected!r}", interval=0.2)
+            wait_until(lambda: seen.append(self.read_text(timeout)) or seen[-1] == expected, timeout,
+                       f"{self.kind}'s text to be {expected!r}", interval=0.2)
         except HarnessError as error:
-            raise HarnessError(f"{error}; it reads {last[0]!r}" if last else str(error)) from None
-        return last[0]
+            raise HarnessError(f"{error}; it reads {seen[-1]!r}" if seen else str(error)) from None
+        return seen[-1]
 
-    def clear(self) -> None:
-        """Empties the document."""
-        self.session.key("ctrl+a", "Delete")
+    def clear(self):
+        self.key("ctrl+a", "Delete")
 
-    def close(self) -> None:
-        """Ends the editor (TERM; the session would do it anyway)."""
+    def close(self):
         self.session.stop_process(self.popen)

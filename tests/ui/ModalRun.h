@@ -1,11 +1,13 @@
 #pragma once
-// Runs a modal dialog's exec() in a test, doing something while it is open, with a bound: a dialog
-// still open after boundMs is ended with kTimedOut, so a broken dialog fails the test instead of
-// hanging it.
+// Runs a modal dialog's exec() in a test with a bound (a dialog still open after boundMs ends with
+// kTimedOut, so a broken dialog fails the test instead of hanging it), acts on the next modal
+// window of a type, and delivers a widget's timer at once instead of waiting it out.
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <QTimerEvent>
 #include <functional>
 #include <memory>
 
@@ -17,12 +19,11 @@ constexpr int kTimedOut = -99;
 inline int RunModal(QDialog& dialog, const std::function<void()>& whileOpen = {}, int boundMs = 5000)
 {
     // Local timers: they die with this call and cannot fire into a later test.
-    QTimer action;
+    QTimer action, bound;
     action.setSingleShot(true);
+    bound.setSingleShot(true);
     if (whileOpen)
         QObject::connect(&action, &QTimer::timeout, whileOpen);
-    QTimer bound;
-    bound.setSingleShot(true);
     QObject::connect(&bound, &QTimer::timeout, &dialog, [&dialog] {
         if (dialog.isVisible())
             dialog.done(kTimedOut);
@@ -32,27 +33,8 @@ inline int RunModal(QDialog& dialog, const std::function<void()>& whileOpen = {}
     return dialog.exec();
 }
 
-// Runs dialog modally and sets quitFlag to 1 after 1,300 ms, past the first tick of a one-second
-// quit timer, so a dialog that closed without the flag would show. Returns exec()'s result and puts
-// the milliseconds from the flag to the end in *msAfterQuit (-1 when the flag was never set).
-template <class Flag>
-int RunModalUntilQuit(QDialog& dialog, Flag& quitFlag, qint64* msAfterQuit)
-{
-    QElapsedTimer sinceQuit;
-    QTimer setQuit;
-    setQuit.setSingleShot(true);
-    QObject::connect(&setQuit, &QTimer::timeout, [&] {
-        quitFlag = 1;
-        sinceQuit.start();
-    });
-    const int ended = RunModal(dialog, [&] { setQuit.start(1300); });
-    *msAfterQuit = sinceQuit.isValid() ? sinceQuit.elapsed() : -1;
-    return ended;
-}
-
-// Acts on the next modal window of type Dialog once it is open (polled, bounded). Whatever is
-// still open afterwards, or when no such window came, is closed, so that a dialog that does not
-// behave fails the test instead of hanging it.
+// Acts on the next modal window of type Dialog once it is open (polled, bounded). Whatever is still
+// open afterwards, or when no such window came, is closed.
 template <class Dialog>
 inline void WhenOpen(std::function<void(Dialog*)> act, int boundMs = 5000)
 {
@@ -72,6 +54,20 @@ inline void WhenOpen(std::function<void(Dialog*)> act, int boundMs = 5000)
             open->done(kTimedOut);
     });
     poll->start(10);
+}
+
+// Delivers now the running timer of object whose interval (ms) satisfies fits, as if its time had
+// come; false when it has no such timer.
+inline bool FireTimer(QObject* object, const std::function<bool(int)>& fits)
+{
+    for (const auto& timer : QAbstractEventDispatcher::instance()->registeredTimers(object)) {
+        if (fits(timer.interval)) {
+            QTimerEvent event(timer.timerId);
+            QCoreApplication::sendEvent(object, &event);
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace test

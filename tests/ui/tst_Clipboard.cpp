@@ -48,7 +48,8 @@ private slots:
         CopyElsewhere(f, "second");
         f.dlg->OnCopyMsg();
         QCOMPARE(History(f.main), QStringList{"first"});
-        QTRY_VERIFY_WITH_TIMEOUT(!f.dlg->IsCopyPending(), 2000);
+        QVERIFY(test::FireTimer(f.dlg, [](int ms) { return ms < 60000; })); // the 200 ms are over
+        QVERIFY(!f.dlg->IsCopyPending());
         f.dlg->OnCopyMsg();
         QCOMPARE(History(f.main), (QStringList{"first", "second"}));
 
@@ -184,15 +185,11 @@ private slots:
             page.m_btnAdd->click();
             QCOMPARE(messages.Last().text, QString("You have entered no text"));
             QCOMPARE(messages.Last().style, platform::MsgStyle::Exclamation);
-            page.m_editText->setPlainText(QString(300, 'y'));
-            QCOMPARE(page.m_editText->toPlainText().size(), 256);
-            page.m_btnAdd->click();
-            QVERIFY(page.m_editText->toPlainText().isEmpty());
-            for (const char* text : {"   ", "same", "same", "4", "5"}) {
+            for (const char* text : {"oldest", "   ", "same", "same", "4", "5"}) {
                 page.m_editText->setPlainText(text);
                 page.m_btnAdd->click();
             }
-            // Full: the oldest (the 256 y's) went; the manager page shows the newest.
+            // Full: the oldest went; the manager page shows the newest.
             sheet.SetActivePage(1);
             QCOMPARE(sheet.m_managerPage.m_list->RowCount(), 5);
             QCOMPARE(sheet.m_managerPage.m_list->Text(4, 0), QString("5"));

@@ -21,7 +21,6 @@ void TestCmdLine::Split_data()
     QTest::newRow("blank separates") << "-n file.txt" << QStringList{"-n", "file.txt"};
     QTest::newRow("quotes group") << "\"-n file.txt\"" << QStringList{"-n file.txt"};
     QTest::newRow("empty") << "" << QStringList{};
-    QTest::newRow("blanks only") << "   \t " << QStringList{};
     QTest::newRow("runs of blanks and tabs") << "  -a \t  -b  " << QStringList{"-a", "-b"};
     QTest::newRow("linux path with blanks")
         << "\"/home/me/my docs/a b.txt\" -x" << QStringList{"/home/me/my docs/a b.txt", "-x"};
@@ -30,11 +29,8 @@ void TestCmdLine::Split_data()
         << QStringList{"C:\\Program Files\\Ed\\ed.exe", "C:\\Tools\\", "C:\\My Tools\\"};
     QTest::newRow("quoted part inside an argument") << "--name=\"my file\".txt" << QStringList{"--name=my file.txt"};
     QTest::newRow("empty quotes are an empty argument") << "a \"\" b" << QStringList{"a", "", "b"};
-    QTest::newRow("only empty quotes") << "\"\"" << QStringList{""};
     QTest::newRow("three quotes are a literal quote") << "say \"\"\"hi\"\"\"" << QStringList{"say", "\"hi\""};
     QTest::newRow("unclosed quote runs to the end") << "-m \"open end" << QStringList{"-m", "open end"};
-    QTest::newRow("environment command line as one argument")
-        << "\"-geometry 80x24 -title build\"" << QStringList{"-geometry 80x24 -title build"};
 }
 
 void TestCmdLine::Split()

@@ -1,7 +1,10 @@
-// The data file: the start-up check, the schema and its limits, row ids and the owner-only file.
+// The data file: the start-up check and its backups, the owner-only file, column widths, row ids,
+// and the environments and sources written to it.
 #include "TestSupport.h"
 #include "ui/MessageRecorder.h"
 #include "data/DataFile.h"
+#include "data/Environments.h"
+#include "data/SourceLibrary.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -11,7 +14,7 @@ using namespace data;
 
 namespace {
 
-void Touch(const QString& path, const QByteArray& content = "old data")
+void Touch(const QString& path, const QByteArray& content)
 {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -24,14 +27,11 @@ QByteArray Content(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QStringList Tables(const QString& path)
+int Rows(const QString& path, const QString& table)
 {
     Database db(path);
-    Statement query(db, "select name from sqlite_master where type='table' order by name");
-    QStringList tables;
-    while (query.Next())
-        tables << query.Text(0);
-    return tables;
+    Statement query(db, "select count(*) from " + table);
+    return query.Next() ? query.Int(0) : -1;
 }
 
 } // namespace
@@ -47,7 +47,6 @@ private slots:
         QTest::addColumn<QString>("expectedBackup");
         QTest::newRow("no file: no backup") << false << QStringList() << QString();
         QTest::newRow("file: qbdat.v0") << true << QStringList() << "qbdat.v0";
-        QTest::newRow("v0 taken: qbdat.v1") << true << QStringList{"qbdat.v0"} << "qbdat.v1";
         QTest::newRow("v0, v1 taken: qbdat.v2") << true << QStringList{"qbdat.v0", "qbdat.v1"} << "qbdat.v2";
     }
 
@@ -63,49 +62,30 @@ private slots:
             Touch(path, "the old file");
         for (const QString& backup : backupsBefore)
             Touch(backup, "earlier backup");
-
         QCOMPARE(EnsureDataFile(path, true), DataFileState::Ready);
         QCOMPARE(messages.Count(), 0);
-        QCOMPARE(Tables(path), (QStringList{"Clipboard", "Env", "EnvApps", "Shortcuts", "SourceLib"}));
+        QCOMPARE(Rows(path, "Shortcuts"), 0);
         if (!expectedBackup.isEmpty())
             QCOMPARE(Content(expectedBackup), QByteArray("the old file"));
         for (const QString& backup : backupsBefore)
             QCOMPARE(Content(backup), QByteArray("earlier backup"));
-        QCOMPARE(QDir(workspace.Path()).entryList({"qbdat.v*"}).size(), backupsBefore.size() + (oldFile ? 1 : 0));
     }
 
-    void LaterRunAsksBeforeCreatingAMissingFile()
+    void LaterRunAsksBeforeCreatingAMissingFileAndKeepsAFoundOne()
     {
         Workspace workspace;
         const QString path = workspace.File("qbdat.dbf");
-        {
-            MessageRecorder messages;
-            messages.Answer(platform::IDNO);
-            QCOMPARE(EnsureDataFile(path, false), DataFileState::Declined);
-            QCOMPARE(messages.Count(), 1);
-            QCOMPARE(messages.Last().text, QString("A database file was not found and a new one must be created.\n"
-                                                   "Selecting YES will create a new database file and NO will quit "
-                                                   "the application."));
-            QCOMPARE(messages.Last().style, platform::MsgStyle::Question);
-            QVERIFY(!QFileInfo::exists(path));
-        }
-        {
-            MessageRecorder messages;
-            messages.Answer(platform::IDYES);
-            QCOMPARE(EnsureDataFile(path, false), DataFileState::Ready);
-            QCOMPARE(Tables(path).size(), 5);
-        }
-        {
-            // Found: nothing is asked and nothing changes.
-            MessageRecorder messages;
-            Database(path).Execute("insert into Env values(0,'kept','')");
-            QCOMPARE(EnsureDataFile(path, false), DataFileState::Ready);
-            QCOMPARE(messages.Count(), 0);
-            Database db(path);
-            Statement query(db, "select e_name from Env");
-            QVERIFY(query.Next());
-            QCOMPARE(query.Text(0), QString("kept"));
-        }
+        MessageRecorder messages;
+        messages.Answer(platform::IDNO);
+        QCOMPARE(EnsureDataFile(path, false), DataFileState::Declined);
+        QCOMPARE(messages.Last().style, platform::MsgStyle::Question);
+        QVERIFY(!QFileInfo::exists(path));
+        messages.Answer(platform::IDYES);
+        QCOMPARE(EnsureDataFile(path, false), DataFileState::Ready);
+        Database(path).Execute("insert into Env values(0,'kept','')");
+        QCOMPARE(EnsureDataFile(path, false), DataFileState::Ready);
+        QCOMPARE(messages.Count(), 2);
+        QCOMPARE(Rows(path, "Env"), 1);
     }
 
     void AnUnreadableFileIsKeptAsideNotOverwritten()
@@ -113,8 +93,7 @@ private slots:
         if (::geteuid() == 0)
             QSKIP("root reads every file; the unreadable case needs an ordinary user");
         Workspace workspace;
-        MessageRecorder messages;
-        messages.Answer(platform::IDYES);
+        MessageRecorder messages(platform::IDYES);
         const QString path = workspace.File("qbdat.dbf");
         Touch(path, "precious");
         QFile::setPermissions(path, QFileDevice::WriteOwner);
@@ -131,82 +110,45 @@ private slots:
         struct stat info {};
         QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
         QCOMPARE(int(info.st_mode & 0777), 0600);
-
         Touch(workspace.File("other.dbf"), "someone's file");
         QVERIFY_THROWS_EXCEPTION(DatabaseError, CreateDatabase(workspace.File("other.dbf")));
         QCOMPARE(Content(workspace.File("other.dbf")), QByteArray("someone's file"));
     }
 
-    void ColumnWidthsAreKeptAndNameTheColumn_data()
-    {
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<QString>("column");
-        QTest::addColumn<int>("width");
-        for (const ColumnLimit& limit : ColumnLimits())
-            QTest::newRow(limit.column) << QString(limit.table) << QString(limit.column) << limit.width;
-    }
-
+    // Every column: a value at its width (counted in characters, not bytes) is stored whole, one
+    // character more is refused with a message naming the column and its width.
     void ColumnWidthsAreKeptAndNameTheColumn()
     {
-        QFETCH(QString, table);
-        QFETCH(QString, column);
-        QFETCH(int, width);
         Workspace workspace;
         const QString path = workspace.File("limits.dbf");
         CreateDatabase(path);
         Database db(path);
-        QStringList names;
-        {
-            Statement info(db, QString("pragma table_info(%1)").arg(table));
-            while (info.Next())
+        int id = 1000;
+        for (const ColumnLimit& limit : ColumnLimits()) {
+            const QString table = limit.table, column = limit.column;
+            QStringList names;
+            for (Statement info(db, QString("pragma table_info(%1)").arg(table)); info.Next();)
                 names << info.Text("name");
-        }
-        // Every other column gets a short valid value, the id column the row's id.
-        auto insert = [&](int id, const QString& value) {
-            QStringList placeholders;
-            QVariantList values;
-            for (const QString& name : names) {
-                placeholders << "?";
-                if (name.endsWith("_id"))
-                    values << id;
-                else
-                    values << (name == column ? value : QString("x"));
+            const auto insert = [&](int id, const QString& value) {
+                QVariantList values;
+                for (const QString& name : names)
+                    values << (name.endsWith("_id") ? QVariant(id) : QVariant(name == column ? value : "x"));
+                db.Execute(QString("insert into %1 (%2) values (%3)")
+                               .arg(table, names.join(','), QStringList(names.size(), "?").join(',')),
+                           values);
+            };
+            const QString atLimit = QString(limit.width - 1, 'a') + QString::fromUtf8("é");
+            insert(++id, atLimit);
+            try {
+                insert(id + 1000, QString(limit.width + 1, 'a'));
+                QFAIL(qPrintable(column + ": a value over the width was stored"));
+            } catch (const DatabaseError& error) {
+                QVERIFY2(error.Text().contains(column) && error.Text().contains(QString::number(limit.width)),
+                         qPrintable(error.Text()));
             }
-            db.Execute(QString("insert into %1 (%2) values (%3)").arg(table, names.join(','), placeholders.join(',')), values);
-        };
-        // Exactly at the width, counting characters, not bytes: accepted whole.
-        const QString atLimit = QString(width - 1, QChar('a')) + QString::fromUtf8("é");
-        insert(0, atLimit);
-        // One over: refused with a message that names the column and its width.
-        try {
-            insert(1, QString(width + 1, QChar('a')));
-            QFAIL("a value over the column's width was stored");
-        } catch (const DatabaseError& error) {
-            QVERIFY2(error.Text().contains(column) && error.Text().contains(QString::number(width)),
-                     qPrintable(error.Text()));
-        }
-        Statement query(db, QString("select %1 from %2").arg(column, table));
-        QVERIFY(query.Next());
-        QCOMPARE(query.Text(0), atLimit);
-        QVERIFY(!query.Next());
-    }
-
-    void TextsAreStoredExactlyAsTyped()
-    {
-        Workspace workspace;
-        const QString path = workspace.File("q.dbf");
-        CreateDatabase(path);
-        const QStringList texts = {"it's", "a'); drop table Env; --", "%s %n \\ \"q\"", QString::fromUtf8("日本語 👍 مرحبا e\u0301"),
-                                   QString("tab\there\nline")};
-        Database db(path);
-        int id = 0;
-        for (const QString& text : texts)
-            db.Execute("insert into Env values(?1, ?2, ?3)", {id++, text.left(20), text});
-        Statement query(db, "select e_name, e_desc from Env order by e_id");
-        for (const QString& text : texts) {
-            QVERIFY(query.Next());
-            QCOMPARE(query.Text(0), text.left(20));
-            QCOMPARE(query.Text(1), text);
+            Statement stored(db, QString("select %1 from %2 where %3=%4").arg(column, table, names.first()).arg(id));
+            QVERIFY(stored.Next());
+            QCOMPARE(stored.Text(0), atLimit);
         }
     }
 
@@ -219,13 +161,10 @@ private slots:
         QCOMPARE(NextRowId(db, "Env", "e_id"), 0);
         for (int id : {0, 1, 2})
             db.Execute("insert into Env values(?1, 'e', null)", {id});
-        QCOMPARE(NextRowId(db, "Env", "e_id"), 3);
-        db.Execute("delete from Env where e_id=2");
-        QCOMPARE(NextRowId(db, "Env", "e_id"), 2);
-        db.Execute("insert into Env values(2, 'e', null)");
         db.Execute("delete from Env where e_id=1");
         QCOMPARE(NextRowId(db, "Env", "e_id"), 3);
-        QCOMPARE(NextRowId(db, "SourceLib", "l_id"), 0);
+        db.Execute("delete from Env where e_id=2");
+        QCOMPARE(NextRowId(db, "Env", "e_id"), 1);
     }
 
     void FailuresSayWhichFileAndWhy()
@@ -234,15 +173,52 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(DatabaseError, Database(workspace.File("missing.dbf")));
         Touch(workspace.File("text.dbf"), QByteArray(4096, 'x'));
         try {
-            Database db(workspace.File("text.dbf"));
-            db.Execute("select * from Env");
+            Database(workspace.File("text.dbf")).Execute("select * from Env");
             QFAIL("a text file was read as a data file");
         } catch (const DatabaseError& error) {
-            QCOMPARE(error.Path(), workspace.File("text.dbf"));
             QVERIFY2(error.Text().contains("not a database"), qPrintable(error.Text()));
             QVERIFY(error.UserText().contains(workspace.File("text.dbf")));
         }
         QCOMPARE(Content(workspace.File("text.dbf")), QByteArray(4096, 'x'));
+    }
+
+    // An environment and its applications are written together or not at all; each loads its own
+    // applications, and removing one takes them along.
+    void EnvironmentsAreWrittenWholeAndRemovedWithTheirApplications()
+    {
+        Workspace workspace;
+        const QString db = workspace.File("qbdat.dbf");
+        CreateDatabase(db);
+        AddEnvironment(db, "first", "", {{"a", "1", "/p/a"}, {"b", "", "/p/b"}});
+        QCOMPARE(AddEnvironment(db, "it's \"second\"", "", {{"c", "-t 'x'", "/q/c"}}), 1);
+        Database(db).Execute("create trigger refuse before insert on EnvApps when NEW.a_name = 'boom' "
+                             "begin select raise(abort, 'refused'); end");
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, AddEnvironment(db, "torn", "", {{"ok", "", "/ok"}, {"boom", "", "/b"}}));
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, AddEnvironment(db, "long", QString(61, 'd'), {{"ok", "", "/ok"}}));
+        QCOMPARE(Rows(db, "Env"), 2);
+        QCOMPARE(Rows(db, "EnvApps"), 3);
+        QCOMPARE(LoadEnvironments(db).last().name, QString("it's \"second\""));
+        QCOMPARE(LoadApps(db, 1).first().cmdLine, QString("-t 'x'"));
+        QCOMPARE(LoadApps(db, 0).size(), 2);
+        RemoveEnvironment(db, 0);
+        QCOMPARE(Rows(db, "EnvApps"), 1);
+        RemoveAllEnvironments(db);
+        QCOMPARE(Rows(db, "Env") + Rows(db, "EnvApps"), 0);
+    }
+
+    // The list shows the file name: the text after the last separator, of either kind.
+    void SourceFileNameIsTheTextAfterTheLastSeparator()
+    {
+        Workspace workspace;
+        const QString db = workspace.File("qbdat.dbf");
+        CreateDatabase(db);
+        const QStringList paths = {"C:\\src\\main.c", "/home/me/src/naïve 日本.c", "/home/me/src/", "main.c"};
+        for (const QString& path : paths)
+            AddSource(db, {0, "C", "tools", "", path, kOpenWithEditor, {}});
+        QStringList names;
+        for (const SourceRecord& record : LoadSources(db))
+            names << record.fileName;
+        QCOMPARE(names, (QStringList{"main.c", "naïve 日本.c", "", "main.c"}));
     }
 };
 

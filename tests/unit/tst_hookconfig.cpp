@@ -24,16 +24,9 @@ void TestHookConfig::Load_data()
     QTest::newRow("nothing set") << "" << 0 << int(QBHOOK_CHORD_EXPAND) << "Ctrl+Alt+Space" << QStringList{};
     QTest::newRow("override in any case")
         << "Expand=ctrl+super+e" << 0 << int(QBHOOK_CHORD_EXPAND) << "Ctrl+Super+E" << QStringList{};
-    QTest::newRow("list key overridden")
-        << "ShowSources=super+ctrl+F9" << 0 << int(QBHOOK_CHORD_SHOW_SOURCES) << "Ctrl+Super+F9" << QStringList{};
     QTest::newRow("unknown key name")
         << "Expand=Ctrl+NoSuchKey" << 0 << int(QBHOOK_CHORD_EXPAND) << "Ctrl+Alt+Space"
         << QStringList{"Expand", "\"Ctrl+NoSuchKey\"", "Ctrl+Alt+Space", "expand key"};
-    QTest::newRow("empty value") << "ShowShortcuts=" << 0 << int(QBHOOK_CHORD_SHOW_SHORTCUTS) << "Ctrl+Alt+Shift+S"
-                                 << QStringList{"ShowShortcuts", "\"\"", "Ctrl+Alt+Shift+S"};
-    QTest::newRow("only modifiers") << "ShowEnvironments=Ctrl+Alt" << 0 << int(QBHOOK_CHORD_SHOW_ENVIRONMENTS)
-                                    << "Ctrl+Alt+Shift+E"
-                                    << QStringList{"ShowEnvironments", "\"Ctrl+Alt\"", "Ctrl+Alt+Shift+E"};
     QTest::newRow("a comma, which the settings file reads as a list")
         << "ClipboardManagerCtrlShift=Ctrl+," << 0 << int(QBHOOK_CHORD_CLIPBOARD_CTRL_SHIFT) << "Ctrl+Shift+Insert"
         << QStringList{"ClipboardManagerCtrlShift", "\"Ctrl+,\"", "Ctrl+Shift+Insert"};

@@ -13,8 +13,6 @@ class TestSharedBlock : public QObject {
     Q_OBJECT
 
 private slots:
-    void Encode_data();
-    void Encode();
     void WriteReplaces_data();
     void WriteReplaces();
     void PublishReadRelease();
@@ -22,31 +20,6 @@ private slots:
     void ForeignBlocksLeftAlone();
 
 };
-
-void TestSharedBlock::Encode_data()
-{
-    QTest::addColumn<quint32>("window");
-    QTest::addColumn<quint32>("hook");
-    QTest::addColumn<QByteArray>("bytes");
-
-    QTest::newRow("typical X id") << 0x04A00007u << 3u
-                                  << QByteArray::fromHex("0700a004" "03000000" "00000000");
-    QTest::newRow("highest values") << 0xFFFFFFFEu << 0x7FFFFFFFu
-                                    << QByteArray::fromHex("feffffff" "ffffff7f" "00000000");
-}
-
-void TestSharedBlock::Encode()
-{
-    QFETCH(quint32, window);
-    QFETCH(quint32, hook);
-    QFETCH(QByteArray, bytes);
-
-    const QByteArray encoded = hook::EncodeSharedBlock(window, hook);
-    QCOMPARE(encoded.toHex(), bytes.toHex());
-    const auto words = qbhook::DecodeSharedBlockWords(reinterpret_cast<const unsigned char*>(encoded.constData()));
-    QCOMPARE(words.window, window);
-    QCOMPARE(words.hook, hook);
-}
 
 void TestSharedBlock::WriteReplaces_data()
 {
