@@ -21,12 +21,14 @@ What each figure measures:
 * expansion: the editor holds "x abc" (Quillbox's shortcut abc) or "x " (AutoKey's phrase on a
   hotkey); `xdotool key --clearmodifiers <chord>` sends the chord (Quillbox Ctrl+Alt+Space,
   AutoKey Ctrl+Alt+E typing the phrase, Ctrl+Alt+P pasting it) with xdotool's own 12 ms between
-  key events: it sleeps after each event, the last release included, and AutoKey misses about half
-  its hotkeys sent with --delay 0, so the pause is kept for every tool. From the moment that
-  xdotool has exited to the editor's last change of its text, as reported by the editor's own accessibility
-  events (object:text-changed:insert/delete, received by a pyatspi listener that notes
-  time.monotonic() as each arrives, before anything else). A run counts when the text then reads
-  "x Alpha Beta Gamma" (read through PRIMARY, as the harness does). The tools take turns run by run.
+  key events (AutoKey misses about half its hotkeys sent with --delay 0, so the pause is kept for
+  every tool). From the moment that xdotool has exited (the table's row "xdotool" says how long
+  after the chord's last key event that is) to the editor's last change of its text (negative when
+  the text was complete before xdotool exited: AutoKey acts on the key press, and xdotool then
+  still sends and sleeps), as reported by the editor's own accessibility events (object:text-
+  changed:insert/delete, received by a pyatspi listener that notes time.monotonic() as each
+  arrives, before anything else). A run counts when the text then reads "x Alpha Beta Gamma" (read
+  through PRIMARY, as the harness does). The tools take turns run by run.
 * clipboard held: XFixes selection-owner notices on CLIPBOARD, with the X server's own timestamps
   (1 ms): from the first change of owner after the chord (the user's owner loses it) to the last one
   of the expansion (the user's text put back), in runs after which the clipboard reads the user's
@@ -338,7 +340,7 @@ def start_autokey(s: Session, bus: dict):
                        "filter": {"regex": None, "isRecursive": False}, "sendMode": mode}, f)
     env = dict(bus, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
                XDG_DATA_HOME=os.path.join(home, ".local", "share"), XDG_CACHE_HOME=os.path.join(home, ".cache"))
-    return s.spawn("autokey", ["autokey-gtk", "--verbose"], env=env)
+    return s.spawn("autokey", ["autokey-gtk"], env=env)
 
 
 def copyq_env(s: Session) -> dict:
@@ -404,7 +406,7 @@ class Bench:
         if after:
             self.xdotool("type", after)
         self.settle(start)
-        changes = self.events.since(sent)
+        changes = self.events.since(start)   # AutoKey may finish before xdotool has exited
         owners = self.owners.since(start)
         text = editor.read_text()
         back = self.s.get_clipboard() == SAVED
@@ -434,12 +436,14 @@ def bench_editor(b: Bench, table: Table, editor: Editor, runs: int, autokey: boo
     peer = times.get("AutoKey typed")
     for name, _, _ in tools:
         who = name + (f" ({len(wrong[name])} wrong, e.g. {wrong[name][0]!r})" if wrong[name] else "")
-        table.add(f"expansion, {editor.kind}: chord sent -> last text change", who, times[name], GOALS["expand"],
-                  peer if name == "Quillbox" else None)
+        ours = name == "Quillbox"
+        table.add(f"expansion, {editor.kind}: chord sent -> last text change", who, times[name],
+                  GOALS["expand"] if ours else "", peer if ours else None)
     for name, _, _ in tools:
         if name != "AutoKey typed":
-            table.add(f"clipboard held, {editor.kind}", name, held[name], GOALS["held"],
-                      held.get("AutoKey pasted") if name == "Quillbox" else None)
+            ours = name == "Quillbox"
+            table.add(f"clipboard held, {editor.kind}", name, held[name], GOALS["held"] if ours else "",
+                      held.get("AutoKey pasted") if ours else None)
 
 
 def bench_type_ahead(b: Bench, table: Table, editor: Editor, runs: int, autokey_runs: int) -> None:
@@ -456,14 +460,34 @@ def bench_type_ahead(b: Bench, table: Table, editor: Editor, runs: int, autokey_
                    GOALS["typeahead"] if name == "Quillbox" else "")
 
 
+def xdotool_lag(b: Bench, table: Table, window: SilentCopier) -> None:
+    """How long after the chord's last key event reached the X server `xdotool key` exits: the
+    window in front gets a chord of the same shape (Ctrl+Alt+B, which no program here grabs); the
+    server's event times are CLOCK_MONOTONIC in whole ms."""
+    c = window.conn
+    c.x.XSelectInput(c.d, window.window, 3)  # KeyPressMask | KeyReleaseMask
+    c.x.XSync(c.d, 0)
+    lags = []
+    for _ in range(10):
+        end = b.xdotool("key", "--clearmodifiers", "ctrl+alt+b")
+        times = [ctypes.cast(byref(e), POINTER(_KeyEvent)).contents.time
+                 for e in c.events(time.monotonic() + 0.2) if e.type in (2, 3)]
+        if times:
+            lags.append(end * 1000 % 2 ** 32 - max(times))
+    c.x.XSelectInput(c.d, window.window, 1)
+    c.x.XSync(c.d, 0)
+    table.add("the chord's last key event -> xdotool key exits", "xdotool", lags)
+
+
 def bench_silent_owner(b: Bench, table: Table, qb, editor: Editor) -> None:
     s = b.s
     s.set_clipboard(SAVED)
     copier = SilentCopier(s.display)
+    s.activate(copier.window)
+    xdotool_lag(b, table, copier)
     copier.start()
     pings = PingLoop(s.display, qb.tray_window)
     try:
-        s.activate(copier.window)
         pings.start()
         time.sleep(0.5)
         start = time.monotonic()
