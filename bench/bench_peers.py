@@ -25,10 +25,10 @@ What each figure measures:
   every tool). From the moment that xdotool has exited (the table's row "xdotool" says how long
   after the chord's last key event that is) to the editor's last change of its text (negative when
   the text was complete before xdotool exited: AutoKey acts on the key press, and xdotool then
-  still sends and sleeps), as reported by the editor's own accessibility events (object:text-
-  changed:insert/delete, received by a pyatspi listener that notes time.monotonic() as each
-  arrives, before anything else). A run counts when the text then reads "x Alpha Beta Gamma" (read
-  through PRIMARY, as the harness does). The tools take turns run by run.
+  still sends and sleeps), as reported by the editor's own accessibility events
+  (object:text-changed:insert/delete, received by a pyatspi listener that notes time.monotonic()
+  as each arrives, before anything else). A run counts when the text then reads "x Alpha Beta
+  Gamma" (read through PRIMARY, as the harness does). The tools take turns run by run.
 * clipboard held: XFixes selection-owner notices on CLIPBOARD, with the X server's own timestamps
   (1 ms): from the first change of owner after the chord (the user's owner loses it) to the last one
   of the expansion (the user's text put back), in runs after which the clipboard reads the user's
@@ -56,7 +56,6 @@ import ctypes
 import json
 import os
 import re
-import shutil
 import signal
 import sqlite3
 import statistics
@@ -511,11 +510,11 @@ def bench_silent_owner(b: Bench, table: Table, qb, editor: Editor) -> None:
         back = s.get_clipboard(timeout=3) == SAVED
     except HarnessError:
         back = False
-    took = f"it took the clipboard {(copier.took - sent) * 1000:.0f} ms after the chord, " if copier.took else \
-        "the copier never got the Ctrl+C, "
+    took = (f"it took the clipboard {(copier.took - sent) * 1000:.0f} ms after xdotool exited, " if copier.took
+            else "the copier never got the Ctrl+C, ")
     table.note("silent owner during an expansion", "Quillbox",
                f"longest ping answer {worst * 1000:.0f} ms ({unanswered} unanswered); {took}"
-               f"expansion over {(end - sent) * 1000:.0f} ms after the chord; user's text "
+               f"the expansion ended {(end - sent) * 1000:.0f} ms after it exited; user's text "
                f"{'back' if back else 'NOT back'}", GOALS["silent"])
     editor.activate()
     s.set_clipboard(SAVED)
