@@ -5,13 +5,19 @@
 #include "data/CShortcut.h"
 #include "hook/HookInstaller.h"
 
+#include <memory>
+#include <optional>
+
 namespace {
 
 // Put on the clipboard before the copy, so that a copy that copied nothing is told apart.
 const QString Sentinel = QStringLiteral("cb_empty123");
 // How long the editor may take to take the clipboard after the synthesized Ctrl+C: it answers in
 // its own time, and a copy that never comes means the copy copied nothing.
-constexpr int CopyBoundMs = 300;
+constexpr int CopyBoundMs = 250;
+// How long the editor may take to send the copied word once it has the clipboard: an owner that
+// never answers must not hold the tray up, and the user's text then comes back.
+constexpr int WordBoundMs = 100;
 // After the paste, the user's clipboard comes back as soon as the editor has fetched the text,
 // or after the bound; the whole expansion stays under half a second.
 constexpr int PasteSettleMs = 10;
@@ -49,8 +55,16 @@ int CMain::ResolveShortcut()
     SendKeys({{VK_CONTROL, true}, {VK_SHIFT, false}, {VK_CONTROL, false}, {VK_LEFT, false}, {VK_LEFT, true},
                        {VK_CONTROL, true}, {VK_SHIFT, true}, {VK_CONTROL, false}, {VK_C, false}, {VK_C, true},
                        {VK_CONTROL, true}});
-    // The word is there once the editor has taken the clipboard from the sentinel.
-    const QString word = os.quietWait->WaitForClipboardTaken(CopyBoundMs) ? clipboard.Text() : QString();
+    // The word is there once the editor has taken the clipboard from the sentinel; it is read on
+    // the reader's own thread, so that an editor that never answers costs a bounded wait.
+    QString word;
+    if (os.quietWait->WaitForClipboardTaken(CopyBoundMs)) {
+        // Shared: an answer that comes after the bound still lands somewhere.
+        auto copied = std::make_shared<std::optional<platform::ClipboardContent>>();
+        os.clipboard->Read([copied](const platform::ClipboardContent& content) { *copied = content; });
+        if (os.quietWait->WaitUntil([copied] { return copied->has_value(); }, WordBoundMs))
+            word = (*copied)->text;
+    }
     if (word.isEmpty() || word == Sentinel) {
         clipboard.SetText(saved);
         return finish(0);

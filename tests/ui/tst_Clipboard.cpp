@@ -25,7 +25,7 @@ QStringList History(CMain& main)
 // Another application's copy, as the clipboard reader will find it.
 void CopyElsewhere(ServiceFixture& f, const QString& text, bool secret = false)
 {
-    f.fakes.clipboard->content = {secret ? QString() : text, secret, false};
+    f.fakes.clipboardWriter->Copy(text, secret);
 }
 
 } // namespace

@@ -19,9 +19,9 @@ public:
         ownedByProgram = true;
     }
     // Another application copies text: it owns the clipboard now.
-    void Copy(const QString& text)
+    void Copy(const QString& text, bool secret = false)
     {
-        history.append({text, false});
+        history.append({text, secret});
         ownedByProgram = false;
     }
     QString Text(bool* secret) override

@@ -19,6 +19,7 @@ public:
     };
 
     void QuietWait(int ms) override;
+    bool WaitUntil(const std::function<bool()>& done, int) override { return done(); }
     bool WaitForClipboardTaken(int capMs) override;
     bool WaitForPasteServed(int settleMs, int capMs) override;
 

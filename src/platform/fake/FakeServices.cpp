@@ -20,6 +20,7 @@ FakeServices CreateFakeServices()
     fakes.services.shell = std::move(shell);
     fakes.services.clipboard = std::move(clipboard);
     fakes.quietWait->clipboard = clipboardWriter.get();
+    fakes.clipboard->clipboard = clipboardWriter.get();
     fakes.services.clipboardWriter = std::move(clipboardWriter);
     return fakes;
 }

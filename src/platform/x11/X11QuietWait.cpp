@@ -67,21 +67,26 @@ void X11QuietWait::QuietWait(int ms)
     }
 }
 
-bool X11QuietWait::WaitForClipboardTaken(int capMs)
+bool X11QuietWait::WaitUntil(const std::function<bool()>& done, int capMs)
 {
     Holding holding(*this);
     const auto cap = Clock::now() + std::chrono::milliseconds(capMs);
-    m_clipboardTaken = false;
     for (;;) {
-        // Qt handles the SelectionClear the filter saw within the same pump: its clipboard then
-        // asks the new owner instead of answering from its own copy.
         Pump();
-        if (m_clipboardTaken)
+        if (done())
             return true;
         if (Clock::now() >= cap)
             return false;
         std::this_thread::sleep_for(std::chrono::microseconds(250));
     }
+}
+
+bool X11QuietWait::WaitForClipboardTaken(int capMs)
+{
+    // Qt handles the SelectionClear the filter saw within the same pump: its clipboard then asks
+    // the new owner instead of answering from its own copy.
+    m_clipboardTaken = false;
+    return WaitUntil([this] { return m_clipboardTaken; }, capMs);
 }
 
 bool X11QuietWait::WaitForPasteServed(int settleMs, int capMs)

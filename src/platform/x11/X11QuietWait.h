@@ -34,6 +34,7 @@ public:
     X11QuietWait& operator=(const X11QuietWait&) = delete;
 
     void QuietWait(int ms) override;
+    bool WaitUntil(const std::function<bool()>& done, int capMs) override;
     bool WaitForClipboardTaken(int capMs) override;
     bool WaitForPasteServed(int settleMs, int capMs) override;
     // Requests from this window (the program's own clipboard reader, capturing a copy) are no
