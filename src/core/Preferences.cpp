@@ -1,6 +1,7 @@
 #include "core/Preferences.h"
 
 #include "core/CMain.h"
+#include "platform/MessageBox.h"
 #include "data/DataFile.h"
 
 #include <QDir>
@@ -12,13 +13,15 @@ const std::vector<Preference>& Preferences()
         {"ShortcutsCaseSensative", &CMain::m_bShortcutsCaseSensitive, 0, -1},
         {"ClipboardMgrKeys", &CMain::m_nClipboardMgrKeys, 0, -1},
         {"EditorPath", &CMain::m_strEditorPath},
-        {"MaxClipboardItems", &CMain::m_nMaxClipboardItems, 10, -1},
+        {"MaxClipboardItems", &CMain::m_nMaxClipboardItems, 10, -1, 5, 500,
+         "The maximum number of clipboard items cannot be below 5 or above 500."},
         {"AutoPasteShortcut", &CMain::m_bAutoPasteShortcut, 1, -1},
         {"database", &CMain::m_strDatabase},
         {"ClipboardAutoSave", &CMain::m_bClipboardAutoSave, 0, -1},
         {"LoadClipboardOnStartup", &CMain::m_bLoadClipboardOnStartup, 0, -1},
         // -1 ("never") is a legitimate value here, so -2 reads as missing.
-        {"UpgradeToShortcut", &CMain::m_nUpgradeToShortcut, -1, -2},
+        {"UpgradeToShortcut", &CMain::m_nUpgradeToShortcut, -1, -2, 2, INT_MAX, "Number of uses must be more then 1",
+         true},
     };
     return table;
 }
@@ -81,6 +84,24 @@ bool ReadPreferences(CMain& main, QSettings& settings)
     settings.endGroup();
     settings.sync();
     return firstRun;
+}
+
+bool ApplyPreference(CMain& main, const char* key, int value)
+{
+    for (const Preference& preference : Preferences()) {
+        auto field = std::get_if<int CMain::*>(&preference.field);
+        if (!field || qstrcmp(preference.key, key) != 0)
+            continue;
+        if (value >= preference.minInt && value <= preference.maxInt) {
+            main.*(*field) = value;
+            return true;
+        }
+        if (preference.refusal)
+            platform::ShowMessage(QString::fromLatin1(preference.refusal),
+                                  preference.refusalPlain ? platform::MsgStyle::Plain : platform::MsgStyle::Exclamation);
+        return false;
+    }
+    return false;
 }
 
 void WritePreferences(const CMain& main, QSettings& settings)

@@ -1,8 +1,10 @@
 #pragma once
-// The ten preferences: each key with its default, its "read as missing" value and the controller
-// field that holds it, in the order they are read and written.
+// The ten preferences: each key with its default, its "read as missing" value, the controller
+// field that holds it and the values the Properties dialog accepts, in the order they are read
+// and written. Start-up, the Properties dialog and the shutdown all read this one table.
 #include <QSettings>
 #include <QString>
+#include <climits>
 #include <variant>
 #include <vector>
 
@@ -14,6 +16,12 @@ struct Preference {
     // For integers: the default and the value that reads as missing.
     int defaultInt = 0;
     int missingInt = -1;
+    // For integers set in the Properties dialog: the values it accepts, and what it says (in a
+    // plain box when refusalPlain, else with the exclamation icon) when another is entered.
+    int minInt = INT_MIN;
+    int maxInt = INT_MAX;
+    const char* refusal = nullptr;
+    bool refusalPlain = false;
 };
 
 // The table, in reading and writing order.
@@ -34,3 +42,7 @@ bool ReadPreferences(CMain& main, QSettings& settings);
 
 // Writes every preference from main, unconditionally.
 void WritePreferences(const CMain& main, QSettings& settings);
+
+// Sets the integer preference key of main to value when the table accepts it; otherwise says so
+// and leaves the preference as it was. Returns whether it was set.
+bool ApplyPreference(CMain& main, const char* key, int value);

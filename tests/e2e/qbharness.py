@@ -94,13 +94,14 @@ def _inside(outer, inner):
 class Session:
     """A private X display with a window manager and a tray, a private HOME, and cleanup."""
 
-    def __init__(self, name="session", artifacts_root=None):
+    def __init__(self, name="session", artifacts_root=None, lock=True):
         test_id = name.id() if hasattr(name, "id") else str(name)
         test_id = test_id.replace("__main__", os.path.splitext(os.path.basename(sys.argv[0]))[0])
         root = artifacts_root or os.environ.get("QB_E2E_ARTIFACTS") or os.path.join(os.getcwd(), "e2e-artifacts")
         self.artifacts_dir = os.path.join(root, re.sub(r"[^A-Za-z0-9_.-]+", "_", test_id))
         self.display, self.env, self.panel, self.quillbox = None, {}, None, None
         self._procs, self._bound, self._spare, self._sentinels = [], {}, None, 0
+        self._lock, self._locking = None, lock  # lock=False: a second display of a test that holds it
 
     def __enter__(self):
         try:
@@ -115,8 +116,9 @@ class Session:
         return False
 
     def _start(self):
-        self._lock = os.open(MACHINE_LOCK, os.O_RDWR | os.O_CREAT, 0o666)
-        wait_until(lambda: self._try_lock(), 300, f"another end-to-end session to release {MACHINE_LOCK}", 0.2)
+        if self._locking:
+            self._lock = os.open(MACHINE_LOCK, os.O_RDWR | os.O_CREAT, 0o666)
+            wait_until(lambda: self._try_lock(), 300, f"another end-to-end session to release {MACHINE_LOCK}", 0.2)
         self.root = tempfile.mkdtemp(prefix="qb-e2e-")
         self.home, self.cwd, self.log_dir = (os.path.join(self.root, d) for d in ("home", "work", "logs"))
         self.config_home = os.path.join(self.home, ".config")
@@ -179,7 +181,7 @@ class Session:
             self._stop(popen)
         if getattr(self, "root", None):
             shutil.rmtree(self.root, ignore_errors=True)
-        if getattr(self, "_lock", None) is not None:
+        if self._lock is not None:
             os.close(self._lock)
 
     # -- processes ---------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "ui/main/CQuillboxDlg.h"
 
 #include "core/CMain.h"
+#include "core/Preferences.h"
 #include "platform/MessageBox.h"
 #include "ui/framework/CPictureCtrl.h"
 #include "ui/framework/Resources.h"
@@ -293,19 +294,13 @@ void CQuillboxDlg::OnShowWindow(bool show)
     main->m_nClipboardMgrKeys = m_nClipboardKeys;
     main->m_bAutoPasteShortcut = m_bAutoPaste;
     main->m_strDatabase = m_strDataFile;
-    if (m_nMaxClipboardItems >= 5 && m_nMaxClipboardItems <= 500)
-        main->m_nMaxClipboardItems = m_nMaxClipboardItems;
-    else
-        platform::ShowMessage(QStringLiteral("The maximum number of clipboard items cannot be below 5 or above 500."),
-                              platform::MsgStyle::Exclamation);
+    ApplyPreference(*main, "MaxClipboardItems", m_nMaxClipboardItems);
     main->m_bLoadClipboardOnStartup = m_bLoadOnStartup;
     main->SetClipboardAutoSave(m_bAutoSave != 0);
     if (!m_bUpgrade)
         main->m_nUpgradeToShortcut = -1;
-    else if (m_nUses >= 2)
-        main->m_nUpgradeToShortcut = m_nUses;
     else
-        platform::ShowMessage(QStringLiteral("Number of uses must be more then 1"), platform::MsgStyle::Plain);
+        ApplyPreference(*main, "UpgradeToShortcut", m_nUses);
     main->SavePreferences();
     // The helper grabs only the chosen clipboard manager keys: a new choice takes effect now.
     if (keysChanged)
