@@ -1,5 +1,5 @@
-// The environments service: the Application properties dialog, the New environment page, the
-// Environments page with its launch, and the sheet opened from the main window.
+// The environments service: what the Application properties dialog and the New environment page
+// refuse, with the messages a user reads, keeping what was typed.
 #include "ModalRun.h"
 #include "ServiceFixture.h"
 #include "data/Environments.h"
@@ -10,16 +10,9 @@
 #include "ui/framework/CReportList.h"
 
 #include <QDialogButtonBox>
-#include <QElapsedTimer>
-#include <QFileDialog>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTabWidget>
-
-using Call = platform::FakeShell::Call;
-using Op = platform::FakeShell::Operation;
 
 namespace {
 
@@ -34,36 +27,12 @@ void AnswerAppDialog(const QString& path, const QString& cmdLine, const QString&
     });
 }
 
-QStringList Column(const CReportList* list, int column)
-{
-    QStringList texts;
-    for (int row = 0; row < list->RowCount(); ++row)
-        texts << list->Text(row, column);
-    return texts;
-}
-
 QStringList Texts(const MessageRecorder& messages)
 {
     QStringList texts;
     for (const auto& message : messages.Messages())
         texts << message.text;
     return texts;
-}
-
-// The stored applications of environment envId as "path|command line", in the query's order.
-QStringList Stored(const QString& db, int envId)
-{
-    QStringList list;
-    for (const data::AppRecord& app : data::LoadApps(db, envId))
-        list << app.path + "|" + app.cmdLine;
-    return list;
-}
-
-void ClickHeader(CReportList* list, int column)
-{
-    QHeaderView* header = list->header();
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                      QPoint(header->sectionViewportPosition(column) + 3, header->height() / 2));
 }
 
 } // namespace
@@ -113,80 +82,6 @@ private slots:
         }
     }
 
-    void BrowseFillsInTheChosenProgram()
-    {
-        Workspace workspace;
-        const QString program = workspace.File("tool");
-        QFile file(program);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
-        CAppPropertiesDlg dialog;
-        test::WhenOpen<QFileDialog>([&](QFileDialog* chooser) {
-            // Typed into the file name edit: selectFile() leaves that edit alone once it has the
-            // focus, which the window gets at a moment of its own.
-            auto* name = chooser->findChild<QLineEdit*>("fileNameEdit");
-            QVERIFY(name);
-            name->setText(program);
-            QMetaObject::invokeMethod(chooser, "accept");
-        });
-        dialog.m_btnBrowse->click();
-        QCOMPARE(dialog.m_editPath->text(), program);
-    }
-
-    void NewPageCollectsApplicationsAndStoresThemTogether()
-    {
-        ServiceFixture f;
-        MessageRecorder messages;
-        CEnvironmentPropSheet sheet("Environments", nullptr, 0);
-        CNewEnvPage& page = sheet.m_newPage;
-        CReportList* list = page.m_list;
-        test::RunModal(sheet, [&] {
-            AnswerAppDialog("/usr/bin/mousepad", "-n file.txt", "Editor");
-            page.m_btnNew->click();
-            AnswerAppDialog("C:\\Tools\\", "", "Tools");
-            page.m_btnNew->click();
-            AnswerAppDialog("/opt/x/cancelled", "", "No", false);
-            page.m_btnNew->click();
-            AnswerAppDialog("/usr/bin/xterm", "-e top", "Term");
-            page.m_btnNew->click();
-            QCOMPARE(Column(list, 0), (QStringList{"mousepad", "", "xterm"}));
-            QCOMPARE(Column(list, 3), (QStringList{"/usr/bin/mousepad", "C:\\Tools\\", "/usr/bin/xterm"}));
-
-            // Remove takes the selected row; nothing selected removes nothing.
-            list->clearSelection();
-            page.m_btnRemove->click();
-            QCOMPARE(list->RowCount(), 3);
-            list->SelectRow(1);
-            page.m_btnRemove->click();
-            AnswerAppDialog("/bin/sh", "-c 'echo it''s'", "Shell");
-            page.m_btnNew->click();
-            QCOMPARE(Column(list, 1), (QStringList{"Editor", "Term", "Shell"}));
-            for (int row = 0; row < list->RowCount(); ++row)
-                QCOMPARE(list->ItemData(row), row);
-
-            // A visit to the other page keeps the rows and makes no second set of columns.
-            sheet.SetActivePage(1);
-            sheet.SetActivePage(0);
-            QCOMPARE(list->columnCount(), 4);
-            QCOMPARE(list->RowCount(), 3);
-
-            page.m_editName->setText("Ada's work");
-            page.m_editDesc->setPlainText("Editor, terminal and shell");
-            page.m_btnAddEnvironment->click();
-            // Emptied for the next environment.
-            QVERIFY(page.m_editName->text().isEmpty() && page.m_editDesc->toPlainText().isEmpty());
-            QCOMPARE(list->RowCount(), 0);
-
-            // The list page shows it as soon as it is activated.
-            sheet.SetActivePage(1);
-            QCOMPARE(Column(sheet.m_envPage.m_list, 0), QStringList{"Ada's work"});
-            sheet.EndDialog(0);
-        });
-        QCOMPARE(messages.Count(), 0);
-        QCOMPARE(Stored(f.main.m_strDatabase, 0),
-                 (QStringList{"/usr/bin/mousepad|-n file.txt", "/usr/bin/xterm|-e top", "/bin/sh|-c 'echo it''s'"}));
-    }
-
     void NewPageRefusesWhatIsMissingAndKeepsEverything()
     {
         ServiceFixture f;
@@ -226,102 +121,6 @@ private slots:
         QVERIFY(data::LoadEnvironments(f.main.m_strDatabase).isEmpty());
     }
 
-    void DoubleClickStartsEveryApplicationInItsFolderAndCloses()
-    {
-        ServiceFixture f;
-        MessageRecorder messages;
-        const QString& db = f.main.m_strDatabase;
-        data::AddEnvironment(db, "other", "", {{"o", "", "/opt/other/o"}});
-        data::AddEnvironment(db, "work", "daily",
-                             {{"ed", "-n file.txt", "/opt/ed/ed"}, {"true", "", "/usr/bin/true"},
-                              {"tool", "-v", "C:\\Tools\\t.exe"}, {"root", "", "/init"}});
-        CEnvironmentPropSheet sheet("Environments", nullptr, 1);
-        CReportList* list = sheet.m_envPage.m_list;
-        bool stayedOnEmptySpace = false;
-        const int result = test::RunModal(sheet, [&] {
-            QCOMPARE(Column(list, 1), (QStringList{"", "daily"}));
-            // Empty space below the rows: nothing starts and the sheet stays.
-            list->SelectRow(1);
-            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, QPoint(5, list->viewport()->height() - 3));
-            stayedOnEmptySpace = sheet.isVisible() && f.fakes.shell->calls.isEmpty();
-            const QPoint row = list->visualItemRect(list->topLevelItem(1)).center();
-            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row);
-        });
-        QVERIFY(stayedOnEmptySpace);
-        QCOMPARE(result, 0);
-        QVERIFY(!sheet.isVisible());
-        QCOMPARE(messages.Count(), 0);
-        QCOMPARE(f.fakes.shell->calls, (QList<Call>{{Op::ShellExecute, "/opt/ed/ed", "\"-n file.txt\"", "/opt/ed"},
-                                                    {Op::ShellExecute, "/usr/bin/true", "", "/usr/bin"},
-                                                    {Op::ShellExecute, "C:\\Tools\\t.exe", "\"-v\"", "C:\\Tools"},
-                                                    {Op::ShellExecute, "/init", "", "/"}}));
-    }
-
-    void SeveralSelectedRowsUseTheFirstAfterSorting()
-    {
-        ServiceFixture f;
-        MessageRecorder messages;
-        const QString& db = f.main.m_strDatabase;
-        for (const char* name : {"zeta", "Alpha", "beta"})
-            data::AddEnvironment(db, name, "", {{name, "", QString("/bin/%1").arg(name)}});
-        CEnvironmentPropSheet sheet("Environments", nullptr, 1);
-        CReportList* list = sheet.m_envPage.m_list;
-        const int result = test::RunModal(sheet, [&] {
-            ClickHeader(list, 0); // byte-wise: capitals first
-            QCOMPARE(Column(list, 0), (QStringList{"Alpha", "beta", "zeta"}));
-            list->topLevelItem(2)->setSelected(true);
-            list->topLevelItem(1)->setSelected(true);
-            // Remove takes the first selected environment only, with its application.
-            sheet.m_envPage.m_btnRemove->click();
-            QCOMPARE(Column(list, 0), (QStringList{"zeta", "Alpha"}));
-            QVERIFY(Stored(db, 2).isEmpty());
-
-            // The launch reads the environment's id from the row, wherever sorting put it.
-            ClickHeader(list, 0);
-            list->topLevelItem(1)->setSelected(true);
-            list->topLevelItem(0)->setSelected(true);
-            emit list->RowDoubleClicked(1);
-        });
-        QCOMPARE(result, 0);
-        QCOMPARE(f.fakes.shell->calls.size(), 1);
-        QCOMPARE(f.fakes.shell->calls.first().file, QString("/bin/Alpha"));
-    }
-
-    void RemoveAllAsksFirst()
-    {
-        ServiceFixture f;
-        MessageRecorder messages;
-        const QString& db = f.main.m_strDatabase;
-        data::AddEnvironment(db, "one", "", {{"a", "", "/bin/a"}});
-        data::AddEnvironment(db, "two", "", {{"b", "", "/bin/b"}});
-        CEnvironmentPropSheet sheet("Environments", nullptr, 1);
-        CEnvPage& page = sheet.m_envPage;
-        test::RunModal(sheet, [&] {
-            page.m_btnRemoveAll->click();
-            QCOMPARE(page.m_list->RowCount(), 2);
-            QCOMPARE(Stored(db, 1), QStringList{"/bin/b|"});
-            messages.Answer(platform::IDYES);
-            page.m_btnRemoveAll->click();
-            QCOMPARE(page.m_list->RowCount(), 0);
-            sheet.EndDialog(0);
-        });
-        QCOMPARE(Texts(messages), QStringList(2, "Are you sure you want to remove all environment items?"));
-        QCOMPARE(messages.Last().style, platform::MsgStyle::Question);
-        QVERIFY(data::LoadEnvironments(db).isEmpty() && Stored(db, 0).isEmpty() && Stored(db, 1).isEmpty());
-    }
-
-    void TheListKeyOpensTheSheetAtTheEnvironmentsPage()
-    {
-        ServiceFixture f;
-        QStringList seen;
-        test::WhenOpen<CEnvironmentPropSheet>([&](CEnvironmentPropSheet* sheet) {
-            seen << QString::number(sheet->GetActiveIndex());
-            sheet->CloseButton()->click();
-        });
-        f.dlg->OnShowEnvironmentsMsg();
-        QCOMPARE(seen, QStringList{"1"});
-        QVERIFY(!f.dlg->IsSheetOpen(SheetKind::Environments));
-    }
 };
 
 QTEST_MAIN(TestEnvironmentPages)

@@ -1,5 +1,5 @@
-// The source library's windows: the New source file page, the Available sources page and the
-// files they start through the desktop.
+// The source library's windows: the New source file page's messages, and Open starting the file
+// through the desktop in its folder, or saying why it could not.
 #include "ServiceFixture.h"
 #include "ModalRun.h"
 #include "data/SourceLibrary.h"
@@ -9,7 +9,6 @@
 #include "ui/sources/CSourceLibPropSheet.h"
 
 #include <QComboBox>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -51,13 +50,6 @@ QStringList Column(CReportList* list, int column)
     return texts;
 }
 
-void ClickHeader(CReportList* list, int column)
-{
-    QHeaderView* head = list->header();
-    const QPoint at(head->sectionViewportPosition(column) + head->sectionSize(column) / 2, head->height() / 2);
-    QTest::mouseClick(head->viewport(), Qt::LeftButton, {}, at);
-}
-
 void SelectByPath(CReportList* list, const QString& path)
 {
     list->SelectRow(int(Column(list, CViewSourcesPage::ColPath).indexOf(path)));
@@ -69,20 +61,6 @@ class TestSourcePages : public QObject {
     Q_OBJECT
 
 private slots:
-    void ATypedLanguageIsAccepted()
-    {
-        ServiceFixture f;
-        CNewSourcePage page;
-        const int languages = page.m_comboLang->count();
-        QTest::keyClicks(page.m_comboLang->lineEdit(), "Rust");
-        page.m_editCategory->setText("parsers");
-        page.m_editPath->setText("/src/lexer.rs");
-        page.OnAdd();
-        QCOMPARE(Rows(f).size(), 1);
-        QCOMPARE(Rows(f)[0].lang, QString("Rust"));
-        QCOMPARE(page.m_comboLang->count(), languages); // the list is not extended
-    }
-
     void AddRefusesWhatIsMissingInOrderAndKeepsWhatWasTyped_data()
     {
         QTest::addColumn<QString>("lang");
@@ -120,124 +98,6 @@ private slots:
         QVERIFY(page.m_radioAssoc->isChecked());
     }
 
-    void AddClearsThePageAndTheNextFileOpensInTheEditorAgain()
-    {
-        ServiceFixture f;
-        MessageRecorder messages;
-        CSourceLibPropSheet sheet("Source library", nullptr, 0);
-        test::RunModal(sheet, [&] {
-            CNewSourcePage& page = sheet.m_newPage;
-            QVERIFY(page.m_radioEditor->isChecked());
-            page.m_comboLang->setCurrentIndex(page.m_comboLang->findText("Document"));
-            page.m_editCategory->setText("manuals");
-            page.m_editPath->setText("/doc/guide.pdf");
-            // On the radio's mark: its row is wider than what a click there hits.
-            QTest::mouseClick(page.m_radioAssoc, Qt::LeftButton, {}, QPoint(6, page.m_radioAssoc->height() / 2));
-            QVERIFY(page.m_radioAssoc->isChecked());
-            page.m_btnAdd->click();
-            for (QLineEdit* edit : {page.m_comboLang->lineEdit(), page.m_editCategory, page.m_editDesc, page.m_editPath})
-                QVERIFY(edit->text().isEmpty());
-            QVERIFY(page.m_radioEditor->isChecked());
-
-            page.m_comboLang->setEditText("C");
-            page.m_editCategory->setText("tools");
-            page.m_editPath->setText("/src/main.c");
-            page.m_btnAdd->click();
-
-            // A value over its column's width: the boundary reports it and the page keeps it all.
-            page.m_comboLang->setEditText("C");
-            page.m_editCategory->setText("tools");
-            page.m_editPath->setText("/" + QString(130, 'x') + "/a.c");
-            page.m_btnAdd->click();
-            QCOMPARE(page.m_editPath->text().size(), 135);
-            QCOMPARE(page.m_editCategory->text(), QString("tools"));
-
-            // The list page shows both files with the description left empty.
-            sheet.SetActivePage(1);
-            QCOMPARE(Column(sheet.m_listPage.m_list, CViewSourcesPage::ColFilename), (QStringList{"guide.pdf", "main.c"}));
-            QCOMPARE(Column(sheet.m_listPage.m_list, CViewSourcesPage::ColDescription), (QStringList{"", ""}));
-            sheet.EndDialog(0);
-        });
-        QCOMPARE(messages.Count(), 1);
-        QVERIFY2(messages.Last().text.contains("l_path"), qPrintable(messages.Last().text));
-        const QList<data::SourceRecord> rows = Rows(f);
-        QCOMPARE(rows.size(), 2);
-        QCOMPARE(rows[0].openWith, data::kOpenWithAssociated);
-        QCOMPARE(rows[1].openWith, data::kOpenWithEditor);
-    }
-
-    void ListHasTheFocusAndIsRebuiltOnEachVisit()
-    {
-        ServiceFixture f;
-        Add(f, "/src/z.c", data::kOpenWithEditor, "Zeta");
-        Add(f, "/src/a.c", data::kOpenWithEditor, "alpha");
-        Add(f, "/src/9.c", data::kOpenWithEditor, "9");
-        Add(f, "/src/10.c", data::kOpenWithEditor, "10");
-        CSourceLibPropSheet sheet("Source library", nullptr, 1);
-        test::RunModal(sheet, [&] {
-            CReportList* list = sheet.m_listPage.m_list;
-            // The arrows and Tab work in the list from the start.
-            QCOMPARE(sheet.focusWidget(), list);
-            for (int pass = 0; pass < 2; ++pass) {
-                QCOMPARE(list->columnCount(), 6);
-                QCOMPARE(Column(list, CViewSourcesPage::ColCategory), (QStringList{"Zeta", "alpha", "9", "10"}));
-                QCOMPARE(Column(list, CViewSourcesPage::ColId), (QStringList{"0", "1", "2", "3"}));
-                // Activated again: rebuilt, not appended to.
-                sheet.SetActivePage(0);
-                sheet.SetActivePage(1);
-            }
-            sheet.EndDialog(0);
-        });
-    }
-
-    void ButtonsActOnTheSelectedRowAfterSorting()
-    {
-        ServiceFixture f;
-        f.main.m_strEditorPath = "notepad";
-        Add(f, "/src/b/second.c", data::kOpenWithEditor, "b");
-        Add(f, "/src/a/first.c", data::kOpenWithEditor, "a");
-        Add(f, "/src/c/third.c", data::kOpenWithEditor, "c");
-        MessageRecorder messages;
-        CSourceLibPropSheet sheet("Source library", nullptr, 1);
-        test::RunModal(sheet, [&] {
-            CViewSourcesPage& page = sheet.m_listPage;
-            // Nothing selected: Open and Delete do nothing; Explore shows the default folder.
-            page.m_list->clearSelection();
-            page.m_btnOpen->click();
-            page.m_btnDelete->click();
-            page.m_btnExplore->click();
-            QCOMPARE(Calls(f), QStringList{"Explore( |  | )"});
-            f.fakes.shell->calls.clear();
-
-            ClickHeader(page.m_list, CViewSourcesPage::ColCategory);
-            page.m_list->SelectRow(0);
-            page.m_btnOpen->click();
-            page.m_btnExplore->click();
-            QCOMPARE(Calls(f), (QStringList{"OpenInDefaultEditor(/src/a/first.c |  | /src/a)", "Explore(/src/a |  | )"}));
-            page.m_list->SelectRow(2);
-            page.m_btnDelete->click();
-            QCOMPARE(Column(page.m_list, CViewSourcesPage::ColFilename), (QStringList{"second.c", "first.c"}));
-
-            // Remove all answered No keeps everything.
-            page.m_btnRemoveAll->click();
-            QCOMPARE(messages.Last().text, QString("Are you sure you want to remove all source files?"));
-            QCOMPARE(messages.Last().style, platform::MsgStyle::Question);
-            QCOMPARE(page.m_list->RowCount(), 2);
-            sheet.EndDialog(0);
-        });
-        QCOMPARE(Rows(f).size(), 2);
-
-        CSourceLibPropSheet again("Source library", nullptr, 1);
-        messages.Answer(platform::IDYES);
-        test::RunModal(again, [&] {
-            again.m_listPage.m_btnRemoveAll->click();
-            QCOMPARE(again.m_listPage.m_list->RowCount(), 0);
-            QCOMPARE(again.m_listPage.m_list->columnCount(), 6);
-            again.EndDialog(0);
-        });
-        QVERIFY(Rows(f).isEmpty());
-    }
-
     void OpenStartsTheEditorOrTheAssociatedApplicationInTheFilesFolder_data()
     {
         QTest::addColumn<QString>("openWith");
@@ -249,7 +109,6 @@ private slots:
         QTest::newRow("custom editor, path quoted")
             << "txt" << "/opt/my editor/ed" << "/home/me/my src/main file.c"
             << "ShellExecute(/opt/my editor/ed | \"/home/me/my src/main file.c\" | /home/me/my src)";
-        QTest::newRow("a file at the root") << "txt" << "/usr/bin/ed" << "/a.pas" << "ShellExecute(/usr/bin/ed | \"/a.pas\" | /)";
         QTest::newRow("associated application") << "assoc_app" << "notepad" << "/doc/guide.pdf"
                                                 << "ShellExecute(/doc/guide.pdf |  | /doc)";
         QTest::newRow("only the exact txt means the editor") << "TXT" << "notepad" << "/doc/notes.TXT"
@@ -283,32 +142,6 @@ private slots:
             QVERIFY(sheet.isVisible());
             sheet.EndDialog(5);
         });
-    }
-
-    void DoubleClickOpensTheRowAndClosesTheSheet_data()
-    {
-        QTest::addColumn<bool>("onRow");
-        QTest::newRow("on a row") << true;
-        QTest::newRow("on empty space") << false;
-    }
-
-    void DoubleClickOpensTheRowAndClosesTheSheet()
-    {
-        QFETCH(bool, onRow);
-        ServiceFixture f;
-        Add(f, "/src/a.c", data::kOpenWithAssociated);
-        Add(f, "/src/b.c", data::kOpenWithAssociated);
-        CSourceLibPropSheet sheet("Source library", nullptr, 1);
-        const int result = test::RunModal(sheet, [&] {
-            CReportList* list = sheet.m_listPage.m_list;
-            list->SelectRow(0); // a selection elsewhere is not what an empty-space click opens
-            QTRY_VERIFY_WITH_TIMEOUT(list->viewport()->height() > 3 * list->visualItemRect(list->topLevelItem(1)).bottom(), 2000);
-            const QPoint at = onRow ? list->visualItemRect(list->topLevelItem(1)).center()
-                                    : QPoint(10, list->viewport()->height() - 5);
-            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-        });
-        QCOMPARE(result, 0);
-        QCOMPARE(Calls(f), onRow ? QStringList{"ShellExecute(/src/b.c |  | /src)"} : QStringList{});
     }
 
 };
