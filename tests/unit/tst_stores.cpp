@@ -1,7 +1,6 @@
-// Shortcut names made from a text, and the clipboard history's capacity, save and load through the
-// controller, on a real data file.
+// Shortcut names made from a text, and the clipboard history's capacity through the controller, on
+// a real data file.
 #include "TestSupport.h"
-#include "ui/MessageRecorder.h"
 #include "core/CMain.h"
 #include "data/CClipboard.h"
 #include "data/CShortcut.h"
@@ -11,17 +10,6 @@
 using namespace data;
 
 namespace {
-
-// "id:text" of every saved clipboard item.
-QStringList Rows(const QString& path, const char* query)
-{
-    Database db(path);
-    QStringList rows;
-    for (Statement rowsOf(db, query); rowsOf.Next();)
-        rows << QString("%1:%2").arg(rowsOf.Int(0)).arg(rowsOf.Text(1));
-    return rows;
-}
-const char* const kClipboard = "select c_id, c_text from Clipboard order by c_id";
 
 QStringList History(CMain& main)
 {
@@ -90,25 +78,6 @@ private slots:
         f.main.AddClipboardText("a");
         f.main.AddClipboardText("b");
         QCOMPARE(History(f.main), QStringList{"b"});
-    }
-
-    // Save writes the history in order (long texts cut to the column), replacing what was saved;
-    // a load gives them back newest first, uses forgotten, the whole texts kept in memory until then.
-    void SaveAndLoad()
-    {
-        Fixture f;
-        const QString longText = QString(119, 'a') + QString::fromUtf8("👍") + "tail";
-        for (const QString& text : {QString("one"), QString("two"), longText})
-            f.main.AddClipboardText(text);
-        f.main.UseClipboardItem(0);
-        f.main.SaveClipboard();
-        f.main.SaveClipboard();
-        QCOMPARE(Rows(f.main.m_strDatabase, kClipboard), (QStringList{"0:one", "1:two", "2:" + longText.left(121)}));
-        QCOMPARE(History(f.main).last(), longText);
-        f.main.m_nMaxClipboardItems = 2; // not applied by a load
-        f.main.LoadClipboard();
-        QCOMPARE(History(f.main), (QStringList{longText.left(121), "two", "one"}));
-        QCOMPARE(f.main.m_pClipboard->At(2).m_nUseCount, 0);
     }
 };
 
