@@ -16,9 +16,7 @@
 #include "ui/MessageRecorder.h"
 #include "ui/framework/CIconButton.h"
 #include "ui/shortcuts/CShortcutsPropSheet.h"
-#include "ui/sources/CSourceLibPropSheet.h"
 
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -152,8 +150,8 @@ QString SampleFor(const QString& sample, int width)
     return sample;
 }
 
-// The New shortcut and New source file pages, a text field driven as a user drives it: the value goes
-// into the field, the other fields get plain values of their own, and the page's button is pressed.
+// The New shortcut page, a text field driven as a user drives it: the value goes into the field, the
+// other fields get plain values of their own, and the page's button is pressed.
 class Pages {
 public:
     struct Entry {
@@ -171,8 +169,7 @@ public:
     {
         QLineEdit* name = shortcuts.m_newPage.m_editShortcut;
         fields = {{"New shortcut: Shortcut", "Shortcuts", "s_shortcut", 12, [=, this](const QString& v) { return Shortcut(name, v); }},
-                  {"New shortcut: Text", "Shortcuts", "s_text", 255, [this](const QString& v) { return Shortcut(nullptr, v); }},
-                  {"New source file: Language", "SourceLib", "l_lang", 20, [this](const QString& v) { return Source(v); }}};
+                  {"New shortcut: Text", "Shortcuts", "s_text", 255, [this](const QString& v) { return Shortcut(nullptr, v); }}};
     }
 
     Entry Run(const QString& name, const QString& value)
@@ -184,7 +181,6 @@ public:
     }
 
     CShortcutsPropSheet shortcuts{QString(), nullptr, 0};
-    CSourceLibPropSheet sources{QString(), nullptr, 0};
     QList<Field> fields;
 
 private:
@@ -205,22 +201,11 @@ private:
         return Entry{held, text()};
     }
 
-    Entry Source(const QString& v)
-    {
-        CNewSourcePage& lp = sources.m_newPage;
-        lp.m_comboLang->setEditText(v);
-        lp.m_editCategory->setText("cat");
-        lp.m_editPath->setText(QString("/src/f%1.c").arg(++m_n));
-        const QString held = lp.m_comboLang->currentText();
-        lp.m_btnAdd->click();
-        return Entry{held, lp.m_comboLang->currentText()};
-    }
-
     int m_n = 0; // makes the other fields of each case unique
 };
 
-// One field of each page that writes the data file.
-const QStringList kWritingFields = {"New shortcut: Shortcut", "New source file: Language"};
+// A field of the page that writes the data file.
+const QStringList kWritingFields = {"New shortcut: Shortcut"};
 
 // The writes a user can start, each one operation.
 const QList<QPair<QString, std::function<void(CMain&)>>> kWrites = {
