@@ -7,7 +7,7 @@ Prints figures; asserts nothing.
 
 The real binary runs on a display of its own (the end-to-end harness's Session). Two copying
 applications take turns: xclip, fed the text on its standard input, and this script's own
-clipboard owner (tests/e2e/xclient.py), which sends the text by the INCR protocol in 256 KiB chunks
+clipboard owner (bench/xclient.py), which sends the text by the INCR protocol in 256 KiB chunks
 and puts accented and CJK letters into it. Meanwhile a second connection of this script pings the
 tray icon's window with _NET_WM_PING without pause: Qt answers a ping on the user-interface thread,
 so the longest wait for an answer is the longest time that thread could not serve the tray. The
@@ -30,6 +30,7 @@ sys.dont_write_bytecode = True
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 from qbharness import Session, wait_until  # noqa: E402
+sys.path.insert(0, HERE)
 from xclient import ClipboardOwner, Pinger  # noqa: E402
 
 STAMPED = {"QT_MESSAGE_PATTERN": "%{time boot} %{if-category}%{category}: %{endif}%{message}"}

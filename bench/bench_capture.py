@@ -6,7 +6,7 @@ series 250 ms apart are kept. Prints figures; asserts nothing.
 
 The real binary runs on a display of its own (the end-to-end harness's Session: Xvfb, openbox,
 trayer). The copying application is this script: one X connection through libX11 (ctypes, the clipboard
-owner of tests/e2e/xclient.py) whose windows take CLIPBOARD in turn, each time with a new text, and
+owner of bench/xclient.py) whose windows take CLIPBOARD in turn, each time with a new text, and
 which answers the program's selection requests itself. That gives both ends of the latency on one clock:
 
 * start: the moment this script takes CLIPBOARD (XSetSelectionOwner, flushed);
@@ -33,6 +33,7 @@ sys.dont_write_bytecode = True
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 from qbharness import Session  # noqa: E402
+sys.path.insert(0, HERE)
 from xclient import ClipboardOwner  # noqa: E402
 
 SPACING = 0.25        # seconds between two copies (the program takes copies < 200 ms apart as one)

@@ -1,5 +1,5 @@
 #pragma once
-// An X server of a test's own (Xvfb, and openbox when a window manager is wanted), and small xcb
+// An X server of a test's own (Xvfb), and small xcb
 // helpers for the tests that talk to it.
 #include <QElapsedTimer>
 #include <QString>
@@ -50,18 +50,17 @@ inline xcb_atom_t Atom(xcb_connection_t* connection, const char* name)
     return atom;
 }
 
-// Xvfb on the first free display from :90 to :199 and, when asked, openbox; DISPLAY names the
+// Xvfb on the first free display from :90 to :199; DISPLAY names the
 // server once it runs. Each process is ended when the object goes, and by the kernel if the test
 // process dies first; the machine's own display is never used.
 class X11TestServer {
 public:
     ~X11TestServer()
     {
-        Stop(m_windowManager);
         Stop(m_server);
     }
 
-    bool Start(bool windowManager, QString* why)
+    bool Start(QString* why)
     {
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
@@ -87,31 +86,6 @@ public:
         if (display.empty())
             return (*why = "Xvfb did not start on any display from :90 to :199"), false;
         setenv("DISPLAY", display.c_str(), 1);
-        if (!windowManager)
-            return true;
-        // openbox is ready once it manages a window: it gives the window WM_STATE.
-        m_windowManager = Spawn({"openbox", "--sm-disable"});
-        xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
-        const xcb_atom_t wmState = Atom(connection, "WM_STATE");
-        const xcb_window_t probe = xcb_generate_id(connection);
-        xcb_create_window(connection, XCB_COPY_FROM_PARENT, probe, RootOf(connection), 0, 0, 10, 10, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-        xcb_map_window(connection, probe);
-        xcb_flush(connection);
-        const bool managed = WaitUntil(
-            [&] {
-                xcb_get_property_reply_t* reply = xcb_get_property_reply(
-                    connection, xcb_get_property(connection, 0, probe, wmState, XCB_GET_PROPERTY_TYPE_ANY, 0, 2), nullptr);
-                const bool set = reply && xcb_get_property_value_length(reply) > 0;
-                std::free(reply);
-                return set || Ended(m_windowManager);
-            },
-            10000);
-        xcb_destroy_window(connection, probe);
-        Sync(connection);
-        xcb_disconnect(connection);
-        if (!managed || Ended(m_windowManager))
-            return (*why = "openbox did not start"), false;
         return true;
     }
 
@@ -157,7 +131,6 @@ private:
     }
 
     pid_t m_server = 0;
-    pid_t m_windowManager = 0;
 };
 
 } // namespace x11test

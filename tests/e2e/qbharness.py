@@ -69,12 +69,6 @@ def clean_environment():
     return {k: v for k, v in os.environ.items() if k not in SCRUBBED}
 
 
-def run_cli(args, env=None, timeout=10.0):
-    """Runs quillbox with args and no display; the completed process (text output)."""
-    return subprocess.run([quillbox_binary(), *args], env=env or clean_environment(), stdin=subprocess.DEVNULL,
-                          capture_output=True, text=True, timeout=timeout)
-
-
 def _read(path):
     try:
         with open(path, "rb") as f:
@@ -228,11 +222,6 @@ class Session:
 
     def alive(self):
         return bool(self._procs) and self._procs[0][0].poll() is None
-
-    def kill_display(self):
-        """Ends the X server at once, as a crashed desktop session would."""
-        self._procs[0][0].kill()
-        self._procs[0][0].wait(10)
 
     # -- windows -----------------------------------------------------------------------------
 

@@ -42,15 +42,6 @@ public:
     const QList<Message>& Messages() const { return m_messages; }
     // The last box shown; call only when Count() > 0.
     const Message& Last() const { return m_messages.constLast(); }
-    // Whether any box shown so far contains part in its text.
-    bool Saw(const QString& part) const
-    {
-        for (const Message& message : m_messages)
-            if (message.text.contains(part))
-                return true;
-        return false;
-    }
-    void Clear() { m_messages.clear(); }
 
 private:
     platform::MessageHandler m_previous;

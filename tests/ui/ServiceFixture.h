@@ -38,10 +38,3 @@ struct ServiceFixture {
     }
     QSettings Saved() const { return QSettings(workspace.SettingsFile(), QSettings::IniFormat); }
 };
-
-// The active modal sheet, when one is open.
-template <class Sheet>
-Sheet* OpenSheet()
-{
-    return qobject_cast<Sheet*>(QApplication::activeModalWidget());
-}

@@ -1,14 +1,20 @@
-// The main window: the tray icon's toggle and flash, quit and help, and the Properties dialog's
-// checks and saves, driven through its controls by their texts.
+// The main window and its sheets: Quit asks first; the Properties dialog checks its limits and saves
+// the rest, driven through its controls by their texts; a sheet told to quit ends within a second;
+// a data file error in a page is shown and the sheet goes on.
 #include "ModalRun.h"
 #include "ServiceFixture.h"
+#include "data/DatabaseError.h"
 #include "ui/MessageRecorder.h"
+#include "ui/framework/CPropertyPage.h"
+#include "ui/framework/CPropertySheet.h"
+#include "ui/framework/ModalLoop.h"
 
 #include <QAbstractButton>
-#include <QFileDialog>
 #include <QLabel>
-#include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
+#include <QTabBar>
+#include <QTabWidget>
 
 namespace {
 
@@ -37,31 +43,42 @@ QString Saved(Fixture& f, const QString& key)
     return f.Saved().value("Prefrences/" + key).toString();
 }
 
+// A page that logs its activations, and may fail in one.
+class CLogPage : public CPropertyPage {
+public:
+    CLogPage(const QString& caption, QStringList* log) : CPropertyPage(caption), m_pLog(log) {}
+    std::function<void()> onSetActive;
+
+protected:
+    bool OnSetActive() override
+    {
+        m_pLog->append(Caption() + ":Active");
+        if (onSetActive)
+            onSetActive();
+        return true;
+    }
+
+private:
+    QStringList* m_pLog;
+};
+
+struct CTwoPageSheet : CPropertySheet {
+    CTwoPageSheet() : CPropertySheet("Shortcuts", nullptr, 0)
+    {
+        AddPage(&add);
+        AddPage(&list);
+    }
+    QStringList log;
+    CLogPage add{"New", &log};
+    CLogPage list{"List", &log};
+};
+
 } // namespace
 
 class TestMainWindow : public QObject {
     Q_OBJECT
 
 private slots:
-    void LeftClickTogglesAndTheFlashFallsBackToTheState()
-    {
-        Fixture f;
-        QCOMPARE(f.dlg->TrayTip(), QString("Quillbox (Enabled)"));
-        f.dlg->OnSystrayIconClicked(WM_LBUTTONUP);
-        QCOMPARE(f.main.m_bEnabled, 0);
-        QCOMPARE(f.dlg->TrayTip(), QString("Quillbox (Disabled)"));
-        // A double click is two button-ups: the state ends as it was; a mouse move changes nothing.
-        f.dlg->OnSystrayIconClicked(WM_LBUTTONUP);
-        f.dlg->OnSystrayIconClicked(WM_LBUTTONUP);
-        f.dlg->OnSystrayIconClicked(WM_MOUSEMOVE);
-        QCOMPARE(f.main.m_bEnabled, 0);
-        const int disabled = f.dlg->TrayIconNumber();
-        f.dlg->StartFlash();
-        QVERIFY(f.dlg->TrayIconNumber() != disabled);
-        QVERIFY(test::FireTimer(f.dlg, [](int ms) { return ms < 60000; }));
-        QCOMPARE(f.dlg->TrayIconNumber(), disabled);
-    }
-
     void QuitAsksAndOnlyYesQuits()
     {
         Fixture f;
@@ -72,19 +89,6 @@ private slots:
         messages.Answer(platform::IDYES);
         f.dlg->OnSystrayQuit();
         QCOMPARE(int(f.main.m_bQuit), 1);
-    }
-
-    void HelpIsOpenedFromTheCurrentDirectoryOnlyWhenItIsThere()
-    {
-        Fixture f;
-        f.dlg->OnSystrayHelp();
-        QVERIFY(f.fakes.shell->calls.isEmpty());
-        QFile page(f.workspace.File("qbhlp.html"));
-        QVERIFY(page.open(QIODevice::WriteOnly));
-        page.close();
-        f.dlg->OnSystrayHelp();
-        QCOMPARE(f.fakes.shell->calls.size(), 1);
-        QVERIFY(f.fakes.shell->calls.first().file.endsWith("qbhlp.html"));
     }
 
     // The two numbers are checked; a refused one keeps its stored value, everything else is saved.
@@ -128,72 +132,33 @@ private slots:
         QCOMPARE(Saved(f, "ClipboardMgrKeys").toInt(), 1);
     }
 
-    // Upgrade off: the uses are shown as 5 and disabled; the close box applies like Ok, Cancel and
-    // Esc keep what was stored.
-    void UpgradeOffCancelEscAndTheCloseBox()
+    void SheetToldToQuitEndsWithinASecond()
     {
-        Fixture f;
-        f.main.m_nUpgradeToShortcut = 7;
-        f.dlg->OnSystrayProperties();
-        QCOMPARE(Number(f.dlg, "After")->value(), 7);
-        Button(f.dlg, "Upgrade clipboard items to shortcuts")->click();
-        QVERIFY(!Number(f.dlg, "After")->isEnabled());
-        Button(f.dlg, "Clipboard active")->click();
-        Button(f.dlg, "Cancel")->click();
-        QCOMPARE(Saved(f, "ClipboardActive"), QString("1"));
-        f.dlg->OnSystrayProperties();
-        Button(f.dlg, "Upgrade clipboard items to shortcuts")->click();
-        QTest::keyClick(f.dlg, Qt::Key_Escape);
-        QVERIFY(!f.dlg->isVisible());
-        QCOMPARE(f.main.m_nUpgradeToShortcut, 7);
-        f.dlg->OnSystrayProperties();
-        Button(f.dlg, "Upgrade clipboard items to shortcuts")->click();
-        Button(f.dlg, "Clipboard active")->click();
-        f.dlg->close();
-        QCOMPARE(Saved(f, "ClipboardActive"), QString("0"));
-        QCOMPARE(Saved(f, "UpgradeToShortcut"), QString("-1"));
-        f.dlg->OnSystrayProperties();
-        QCOMPARE(Number(f.dlg, "After")->value(), 5);
-        QVERIFY(!Number(f.dlg, "After")->isEnabled());
-        Button(f.dlg, "Cancel")->click();
-    }
-
-    // "Windows notepad" stands for exactly "notepad"; choosing it applies at once.
-    void EditorRadioShowsNotepadOnlyForTheExactValue()
-    {
-        for (const QString& editor : {QString("notepad"), QString("Notepad"), QString("/usr/bin/gedit")}) {
-            Fixture f;
-            f.main.m_strEditorPath = editor;
-            f.dlg->OnSystrayProperties();
-            QCOMPARE(Button(f.dlg, "Windows notepad")->isChecked(), editor == "notepad");
-            QCOMPARE(Button(f.dlg, "Custom editor")->isChecked(), editor != "notepad");
-            Button(f.dlg, "Windows notepad")->click();
-            Button(f.dlg, "Cancel")->click();
-            QCOMPARE(f.main.m_strEditorPath, QString("notepad"));
-        }
-    }
-
-    void ChoosingADataFileReloadsTheShortcutsAndSurvivesCancel()
-    {
-        Fixture f;
-        const QString other = f.workspace.File("other.dbf");
-        data::CreateDatabase(other);
-        data::Database(other).Execute("insert into Shortcuts values(0, 'oth', '', 'from the other file')");
-        f.dlg->OnSystrayProperties();
-        Number(f.dlg, "Maximun number of clipboard items:")->setValue(42);
-        test::WhenOpen<QFileDialog>([&](QFileDialog* dialog) {
-            dialog->selectFile(other);
-            QMetaObject::invokeMethod(dialog, "accept");
+        CMain main;
+        CTwoPageSheet sheet;
+        const int ended = test::RunModal(sheet, [&] {
+            main.m_bQuit = 1;
+            QVERIFY(test::FireTimer(&sheet, [](int ms) { return ms <= 1000; }));
         });
-        Button(f.dlg, "...")->click();
-        const QList<QLineEdit*> edits = f.dlg->findChildren<QLineEdit*>();
-        QVERIFY(std::any_of(edits.begin(), edits.end(), [&](QLineEdit* edit) { return edit->text() == other; }));
-        QVERIFY(f.main.FindShortcut("oth"));
-        // The other pending edits stay in the controls; Cancel drops them but not the data file.
-        QCOMPARE(Number(f.dlg, "Maximun number of clipboard items:")->value(), 42);
-        Button(f.dlg, "Cancel")->click();
-        QCOMPARE(f.main.m_strDatabase, other);
-        QCOMPARE(f.main.m_nMaxClipboardItems, 10);
+        QCOMPARE(ended, ui::IDQUIT);
+    }
+
+    void DataFileErrorInAPageIsShownAndTheSheetGoesOn()
+    {
+        MessageRecorder messages;
+        CTwoPageSheet sheet;
+        sheet.list.onSetActive = [] { throw data::DatabaseError("database is locked", "/tmp/qbdat.dbf"); };
+        int shown = -1;
+        const int ended = test::RunModal(sheet, [&] {
+            QTabBar* bar = sheet.TabControl()->tabBar();
+            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+            shown = sheet.GetActiveIndex();
+            sheet.CloseButton()->click();
+        });
+        QCOMPARE(messages.Count(), 1);
+        QVERIFY(messages.Last().text.contains("database is locked"));
+        QCOMPARE(shown, 1);
+        QCOMPARE(ended, platform::IDOK);
     }
 };
 

@@ -1,15 +1,11 @@
-// The shortcuts service: the expansion against a played editor, the New shortcut page, the
-// Available shortcuts page and the sheet's guard.
+// The shortcuts service: the expansion against a played editor, and the New shortcut page's
+// names and messages.
 #include "ServiceFixture.h"
-#include "ModalRun.h"
 #include "data/CShortcut.h"
 #include "ui/MessageRecorder.h"
-#include "ui/framework/CIconButton.h"
-#include "ui/framework/CReportList.h"
 #include "ui/shortcuts/CShortcutsPropSheet.h"
 
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPlainTextEdit>
 
 using platform::FakeKeyboard;
@@ -68,27 +64,43 @@ class TestShortcuts : public QObject {
     Q_OBJECT
 
 private slots:
-    void ExpansionReplacesAShortcutAndRestoresTheClipboard_data()
+    void Expansion_data()
     {
         QTest::addColumn<int>("caseSensitive");
-        QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("replaced");
-        QTest::newRow("found") << 0 << "sig" << "sig" << true;
-        QTest::newRow("typed in capitals, case-sensitive") << 1 << "abc" << "ABC" << false;
-        QTest::newRow("no such shortcut") << 0 << "sig" << "sign" << false;
-        QTest::newRow("a trailing blank is part of the word") << 0 << "sig" << "sig " << false;
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("autoPaste");
+        QTest::addColumn<QList<FakeKeyboard::Event>>("keys");
+        QTest::addColumn<QStringList>("pasted");
+        QTest::addColumn<QString>("clipboardAfter");
+        const QString own = "the user's own text";
+        QTest::newRow("replaced") << 0 << "sig" << true << true << CopyWord + Paste << QStringList{"Best regards,\nAda"} << own;
+        QTest::newRow("typed in capitals, case-sensitive") << 1 << "SIG" << true << true << CopyWord + SelectionBack
+                                                           << QStringList{} << own;
+        QTest::newRow("not a shortcut") << 0 << "sign" << true << true << CopyWord + SelectionBack << QStringList{} << own;
+        QTest::newRow("a trailing blank is part of the word") << 0 << "sig " << true << true << CopyWord + SelectionBack
+                                                              << QStringList{} << own;
+        QTest::newRow("nothing copied") << 0 << "" << true << true << CopyWord << QStringList{} << own;
+        QTest::newRow("services off") << 0 << "sig" << false << true << QList<FakeKeyboard::Event>{} << QStringList{} << own;
+        // Auto paste off: the text waits on the clipboard for the user's own paste.
+        QTest::newRow("auto paste off") << 0 << "sig" << true << false << CopyWord << QStringList{}
+                                        << "Best regards,\nAda";
     }
 
-    void ExpansionReplacesAShortcutAndRestoresTheClipboard()
+    void Expansion()
     {
         QFETCH(int, caseSensitive);
-        QFETCH(QString, stored);
         QFETCH(QString, typed);
-        QFETCH(bool, replaced);
+        QFETCH(bool, enabled);
+        QFETCH(bool, autoPaste);
+        QFETCH(QList<FakeKeyboard::Event>, keys);
+        QFETCH(QStringList, pasted);
+        QFETCH(QString, clipboardAfter);
         ServiceFixture f;
         f.main.m_bShortcutsCaseSensitive = caseSensitive;
-        f.main.AddShortcut(Record(stored, "Best regards,\nAda"));
+        f.main.m_bEnabled = enabled;
+        f.main.m_bAutoPasteShortcut = autoPaste;
+        f.main.AddShortcut(Record("sig", "Best regards,\nAda"));
         PlayedEditor editor;
         editor.word = typed;
         editor.Attach(f);
@@ -96,50 +108,14 @@ private slots:
 
         f.dlg->OnResolveShortcutMsg();
 
-        QCOMPARE(f.fakes.keyboard->events.mid(0, 11), CopyWord);
-        if (replaced) {
-            QCOMPARE(f.fakes.keyboard->events.mid(11), Paste);
-            QCOMPARE(editor.pasted, QStringList{"Best regards,\nAda"});
-            // The replacement is on the clipboard only for a moment: marked so histories skip it.
-            QVERIFY(editor.pastedTransient);
-            QCOMPARE(f.dlg->TrayIconNumber(), 144);
-        } else {
-            QCOMPARE(f.fakes.keyboard->events.mid(11), SelectionBack);
-            QVERIFY(editor.pasted.isEmpty());
-            QCOMPARE(f.dlg->TrayIconNumber(), 129);
-        }
+        QCOMPARE(f.fakes.keyboard->events, keys);
+        QCOMPARE(editor.pasted, pasted);
+        // The replacement is on the clipboard only for a moment: marked so histories skip it.
+        QCOMPARE(editor.pastedTransient, !pasted.isEmpty());
         bool secret = true;
-        QCOMPARE(f.fakes.clipboardWriter->Text(&secret), QString("the user's own text"));
+        QCOMPARE(f.fakes.clipboardWriter->Text(&secret), clipboardAfter);
         QVERIFY(!secret);
         QCOMPARE(f.main.m_hHook, 0); // removed throughout and installed again (no helper in tests)
-    }
-
-    void ACopyOfNothingRestoresAndSendsNoMoreKeys()
-    {
-        ServiceFixture f;
-        PlayedEditor editor; // nothing before the caret
-        editor.Attach(f);
-        QCOMPARE(f.main.ResolveShortcut(), 0);
-        QCOMPARE(f.fakes.keyboard->events, CopyWord);
-        QCOMPARE(f.fakes.clipboardWriter->Text(nullptr), QString());
-    }
-
-    void NothingHappensWhileDisabledAndWithAutoPasteOffTheTextWaitsOnTheClipboard()
-    {
-        ServiceFixture f;
-        f.main.AddShortcut(Record("sig", "signature"));
-        PlayedEditor editor;
-        editor.word = "sig";
-        editor.Attach(f);
-        f.main.m_bEnabled = 0;
-        f.dlg->OnResolveShortcutMsg();
-        QVERIFY(f.fakes.keyboard->events.isEmpty());
-
-        f.main.m_bEnabled = 1;
-        f.main.m_bAutoPasteShortcut = 0;
-        QCOMPARE(f.main.ResolveShortcut(), 1);
-        QCOMPARE(f.fakes.keyboard->events, CopyWord);
-        QCOMPARE(f.fakes.clipboardWriter->Text(nullptr), QString("signature"));
     }
 
     void NewShortcutPageDerivesNamesAndReportsWhatIsMissing()
@@ -172,95 +148,6 @@ private slots:
         QCOMPARE(messages.Count(), 2);
     }
 
-    void ListPageRemovesSortsAndPutsTextOnTheClipboard()
-    {
-        ServiceFixture f;
-        f.main.m_bShortcutsCaseSensitive = 1;
-        for (const char* name : {"abc", "ABC", "ab", "twelve_chars"})
-            f.main.AddShortcut(Record(name, QString("text of %1").arg(name)));
-        MessageRecorder messages;
-        CShortcutsPropSheet sheet("Shortcuts", nullptr, 1);
-        const int result = test::RunModal(sheet, [&] {
-            CReportList* list = sheet.m_listPage.m_list;
-            QCOMPARE(list->RowCount(), 4);
-            list->SortByColumn(0);
-            QStringList names;
-            for (int row = 0; row < list->RowCount(); ++row)
-                names << list->Text(row, 0);
-            QCOMPARE(names, (QStringList{"ABC", "ab", "abc", "twelve_chars"}));
-
-            // Remove acts on the row selected after sorting, and the list is filled again.
-            list->SelectRow(3);
-            sheet.m_listPage.m_btnRemove->click();
-            QVERIFY(!f.main.FindShortcut("twelve_chars"));
-            QCOMPARE(list->RowCount(), 3);
-
-            // Remove all asks first; No keeps everything.
-            sheet.m_listPage.m_btnRemoveAll->click();
-            QCOMPARE(messages.Last().text, QString("Are you sure you want to delete all shortcuts?"));
-            QCOMPARE(list->RowCount(), 3);
-
-            // Nothing selected: Insert text does nothing and the sheet stays.
-            list->clearSelection();
-            sheet.m_listPage.m_btnInsert->click();
-            QVERIFY(sheet.isVisible());
-            list->SortByColumn(0);
-            list->SelectRow(1);
-            sheet.m_listPage.m_btnInsert->click();
-        });
-        QCOMPARE(result, 0);
-        QCOMPARE(f.fakes.clipboardWriter->Text(nullptr), QString("text of ab"));
-
-        CShortcutsPropSheet again("Shortcuts", nullptr, 1);
-        messages.Answer(platform::IDYES);
-        test::RunModal(again, [&] {
-            again.m_listPage.m_btnRemoveAll->click();
-            QCOMPARE(again.m_listPage.m_list->RowCount(), 0);
-            QCOMPARE(again.m_listPage.m_list->columnCount(), 3);
-            again.EndDialog(0);
-        });
-        QCOMPARE(f.main.m_pShortcut->Count(), 0);
-    }
-
-    void EscGivesTheRecordedWindowItsFocusBack()
-    {
-        ServiceFixture f;
-        f.main.m_pPrevForegroundWnd = 0x4200007;
-        CShortcutsPropSheet sheet("Shortcuts", nullptr, 1);
-        test::RunModal(sheet, [&] { QTest::keyClick(&sheet, Qt::Key_Escape); });
-        QCOMPARE(f.fakes.foreground->activations, QList<platform::WindowId>{0x4200007});
-
-        // Close does not.
-        CShortcutsPropSheet closed("Shortcuts", nullptr, 1);
-        test::RunModal(closed, [&] { closed.CloseButton()->click(); });
-        QCOMPARE(f.fakes.foreground->activations.size(), 1);
-    }
-
-    void ListKeyOpensTheSheetOnceAndRecordsTheWindowInFront()
-    {
-        ServiceFixture f;
-        f.fakes.foreground->current = 0x1234;
-        bool nestedOpened = true;
-        QTimer::singleShot(0, [&] {
-            auto* sheet = OpenSheet<CShortcutsPropSheet>();
-            QVERIFY(sheet);
-            QCOMPARE(sheet->GetActiveIndex(), 1);
-            QVERIFY(f.dlg->IsSheetOpen(SheetKind::Shortcuts));
-            // A second request for the same sheet does nothing while it is open.
-            f.dlg->OnShowShortcutsMsg();
-            nestedOpened = OpenSheet<CShortcutsPropSheet>() != sheet;
-            sheet->EndDialog(0);
-        });
-        f.dlg->OnShowShortcutsMsg();
-        QVERIFY(!nestedOpened);
-        QVERIFY(!f.dlg->IsSheetOpen(SheetKind::Shortcuts));
-        // The list key leaves the recorded window set; the tray command neither sets nor clears it.
-        QCOMPARE(f.main.m_pPrevForegroundWnd, platform::WindowId(0x1234));
-
-        f.main.m_bEnabled = 0;
-        f.dlg->OnShowShortcutsMsg(); // disabled: nothing opens (a modal run would block here)
-        QVERIFY(!f.dlg->IsSheetOpen(SheetKind::Shortcuts));
-    }
 };
 
 QTEST_MAIN(TestShortcuts)

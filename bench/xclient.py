@@ -1,5 +1,5 @@
-"""Two small X clients through libX11 (ctypes), for the tests and benchmarks that need an X client
-of their own rather than a command-line tool:
+"""Two small X clients through libX11 (ctypes), for the benchmarks that need an X client of their
+own rather than a command-line tool:
 
 * ClipboardOwner: another application's copies. Each copy takes CLIPBOARD with a new window and
   serves its text (UTF8_STRING, text/plain;charset=utf-8, text/plain), optionally beside the

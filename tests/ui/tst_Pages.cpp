@@ -1,0 +1,256 @@
+// The source library's and the environments' pages: the messages a user reads when something is
+// missing or wrong, with what was typed kept; Open starting a file through the desktop in its folder,
+// or saying why it could not.
+#include "ModalRun.h"
+#include "ServiceFixture.h"
+#include "data/Environments.h"
+#include "data/SourceLibrary.h"
+#include "ui/MessageRecorder.h"
+#include "ui/environments/CAppPropertiesDlg.h"
+#include "ui/environments/CEnvironmentPropSheet.h"
+#include "ui/framework/CIconButton.h"
+#include "ui/framework/CReportList.h"
+#include "ui/sources/CSourceLibPropSheet.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using platform::FakeShell;
+
+namespace {
+
+int Add(ServiceFixture& f, const QString& path, const QString& openWith = data::kOpenWithEditor,
+        const QString& field = "tools", const QString& lang = "C")
+{
+    return data::AddSource(f.main.m_strDatabase, {0, lang, field, "", path, openWith, {}});
+}
+
+QList<data::SourceRecord> Rows(ServiceFixture& f)
+{
+    return data::LoadSources(f.main.m_strDatabase);
+}
+
+// One shell call as text, so that a failure shows what was asked.
+QString Describe(const FakeShell::Call& call)
+{
+    static const char* const names[] = {"ShellExecute", "Explore", "OpenInDefaultEditor", "OpenDocument"};
+    return QString("%1(%2 | %3 | %4)").arg(names[int(call.operation)], call.file, call.parameters, call.directory);
+}
+
+QStringList Calls(ServiceFixture& f)
+{
+    QStringList calls;
+    for (const FakeShell::Call& call : f.fakes.shell->calls)
+        calls << Describe(call);
+    return calls;
+}
+
+QStringList Column(CReportList* list, int column)
+{
+    QStringList texts;
+    for (int row = 0; row < list->RowCount(); ++row)
+        texts << list->Text(row, column);
+    return texts;
+}
+
+void SelectByPath(CReportList* list, const QString& path)
+{
+    list->SelectRow(int(Column(list, CViewSourcesPage::ColPath).indexOf(path)));
+}
+
+// The next Application properties dialog gets these values and is ended with OK or Cancel.
+void AnswerAppDialog(const QString& path, const QString& cmdLine, const QString& name, bool ok = true)
+{
+    test::WhenOpen<CAppPropertiesDlg>([=](CAppPropertiesDlg* dialog) {
+        dialog->m_editPath->setText(path);
+        dialog->m_editCmdLine->setText(cmdLine);
+        dialog->m_editName->setText(name);
+        dialog->m_buttons->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+    });
+}
+
+QStringList Texts(const MessageRecorder& messages)
+{
+    QStringList texts;
+    for (const auto& message : messages.Messages())
+        texts << message.text;
+    return texts;
+}
+
+} // namespace
+
+class TestPages : public QObject {
+    Q_OBJECT
+
+private slots:
+    void AddRefusesWhatIsMissingInOrderAndKeepsWhatWasTyped_data()
+    {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<QString>("category");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no language") << "" << "tools" << "/a.c" << "Please select a language from the combo box.";
+        QTest::newRow("no category") << "Java" << "" << "/a.c" << "Please select a category.";
+        QTest::newRow("no file") << "Java" << "tools" << "" << "Please select a file.";
+    }
+
+    void AddRefusesWhatIsMissingInOrderAndKeepsWhatWasTyped()
+    {
+        QFETCH(QString, lang);
+        QFETCH(QString, category);
+        QFETCH(QString, path);
+        QFETCH(QString, message);
+        ServiceFixture f;
+        MessageRecorder messages;
+        CNewSourcePage page;
+        page.m_comboLang->setEditText(lang);
+        page.m_editCategory->setText(category);
+        page.m_editDesc->setText("kept");
+        page.m_editPath->setText(path);
+        page.m_radioAssoc->setChecked(true);
+        page.OnAdd();
+        QCOMPARE(messages.Count(), 1);
+        QCOMPARE(messages.Last().text, message);
+        QCOMPARE(messages.Last().style, platform::MsgStyle::Exclamation);
+        QVERIFY(Rows(f).isEmpty());
+        QCOMPARE(page.m_comboLang->currentText(), lang);
+        QCOMPARE(page.m_editCategory->text(), category);
+        QCOMPARE(page.m_editDesc->text(), QString("kept"));
+        QCOMPARE(page.m_editPath->text(), path);
+        QVERIFY(page.m_radioAssoc->isChecked());
+    }
+
+    void OpenStartsTheEditorOrTheAssociatedApplicationInTheFilesFolder_data()
+    {
+        QTest::addColumn<QString>("openWith");
+        QTest::addColumn<QString>("editor");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("call");
+        QTest::newRow("default editor") << "txt" << "notepad" << "/home/me/my src/main file.c"
+                                        << "OpenInDefaultEditor(/home/me/my src/main file.c |  | /home/me/my src)";
+        QTest::newRow("custom editor, path quoted")
+            << "txt" << "/opt/my editor/ed" << "/home/me/my src/main file.c"
+            << "ShellExecute(/opt/my editor/ed | \"/home/me/my src/main file.c\" | /home/me/my src)";
+        QTest::newRow("associated application") << "assoc_app" << "notepad" << "/doc/guide.pdf"
+                                                << "ShellExecute(/doc/guide.pdf |  | /doc)";
+        QTest::newRow("only the exact txt means the editor") << "TXT" << "notepad" << "/doc/notes.TXT"
+                                                             << "ShellExecute(/doc/notes.TXT |  | /doc)";
+    }
+
+    void OpenStartsTheEditorOrTheAssociatedApplicationInTheFilesFolder()
+    {
+        QFETCH(QString, openWith);
+        QFETCH(QString, editor);
+        QFETCH(QString, path);
+        QFETCH(QString, call);
+        ServiceFixture f;
+        f.main.m_strEditorPath = editor;
+        Add(f, "/elsewhere/other.c", data::kOpenWithAssociated);
+        Add(f, path, openWith);
+        MessageRecorder messages;
+        CSourceLibPropSheet sheet("Source library", nullptr, 1);
+        test::RunModal(sheet, [&] {
+            SelectByPath(sheet.m_listPage.m_list, path);
+            sheet.m_listPage.m_btnOpen->click();
+            QCOMPARE(Calls(f), QStringList{call});
+            QVERIFY(sheet.isVisible());
+
+            // The desktop cannot start it: its reason is shown and the sheet stays open.
+            f.fakes.shell->failWith = "ed: No such file or directory";
+            sheet.m_listPage.m_btnOpen->click();
+            QCOMPARE(messages.Count(), 1);
+            QCOMPARE(messages.Last().text, QString("Quillbox could not open %1:\ned: No such file or directory").arg(path));
+            QCOMPARE(messages.Last().style, platform::MsgStyle::Exclamation);
+            QVERIFY(sheet.isVisible());
+            sheet.EndDialog(5);
+        });
+    }
+
+void AppDialogAcceptsOnlyAPathWithItsFolder_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("empty") << "" << "Please type in application's path." << "";
+        QTest::newRow("a folder ending with a separator") << "C:\\Tools\\" << "" << "";
+        QTest::newRow("a Linux path") << "/usr/bin/gedit" << "" << "gedit";
+        QTest::newRow("a bare Linux name") << "gedit" << "Invalid path" << "";
+    }
+
+    void AppDialogAcceptsOnlyAPathWithItsFolder()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, message);
+        QFETCH(QString, fileName);
+        MessageRecorder messages;
+        CAppPropertiesDlg dialog;
+        dialog.m_editPath->setText(path);
+        dialog.m_editCmdLine->setText("-n 'my file.txt'");
+        dialog.m_editName->setText("Editor");
+        bool stayedOpen = false;
+        const int result = test::RunModal(dialog, [&] {
+            dialog.m_buttons->button(QDialogButtonBox::Ok)->click();
+            stayedOpen = dialog.isVisible();
+            if (stayedOpen)
+                dialog.done(test::kTimedOut);
+        });
+        if (message.isEmpty()) {
+            QCOMPARE(messages.Count(), 0);
+            QCOMPARE(result, int(QDialog::Accepted));
+            QCOMPARE((QStringList{dialog.m_strFileName, dialog.m_strName, dialog.m_strCmdLine, dialog.m_strPath}),
+                     (QStringList{fileName, "Editor", "-n 'my file.txt'", path}));
+        } else {
+            QVERIFY(stayedOpen);
+            QCOMPARE(Texts(messages), QStringList{message});
+            QCOMPARE(messages.Last().style, platform::MsgStyle::Exclamation);
+            QCOMPARE(dialog.m_editPath->text(), path); // kept to be corrected
+        }
+    }
+
+    void NewPageRefusesWhatIsMissingAndKeepsEverything()
+    {
+        ServiceFixture f;
+        MessageRecorder messages;
+        CEnvironmentPropSheet sheet("Environments", nullptr, 0);
+        CNewEnvPage& page = sheet.m_newPage;
+        test::RunModal(sheet, [&] {
+            page.m_editDesc->setPlainText(QString(120, 'x'));
+            QCOMPARE(page.m_editDesc->toPlainText().size(), 100); // the edit's own limit
+            page.m_editDesc->setPlainText(QString(61, 'd'));
+            page.m_btnAddEnvironment->click();
+            page.m_editName->setText("dev");
+            page.m_btnAddEnvironment->click();
+            AnswerAppDialog("/usr/bin/make", "all", "Make");
+            page.m_btnNew->click();
+            page.m_btnAddEnvironment->click();
+
+            // A data file that cannot be written: the boundary reports it, the page keeps all.
+            page.m_editDesc->setPlainText(QString(60, 'd'));
+            const QString db = f.main.m_strDatabase;
+            f.main.m_strDatabase = f.workspace.File("gone/qbdat.dbf");
+            page.m_btnAddEnvironment->click();
+            f.main.m_strDatabase = db;
+            QCOMPARE(page.m_editName->text(), QString("dev"));
+            QCOMPARE(page.m_editDesc->toPlainText(), QString(60, 'd'));
+            QCOMPARE(page.m_list->RowCount(), 1);
+            sheet.EndDialog(0);
+        });
+        QCOMPARE(Texts(messages).mid(0, 3),
+                 (QStringList{"You must select a name for this environment item.",
+                              "You must select at least one application to create an environment.",
+                              "The description can hold at most 60 characters; it has 61. Please shorten it."}));
+        QCOMPARE(messages.Count(), 4);
+        QVERIFY(messages.Last().text.contains("gone/qbdat.dbf"));
+        for (const auto& message : messages.Messages())
+            QCOMPARE(message.style, platform::MsgStyle::Exclamation);
+        QVERIFY(data::LoadEnvironments(f.main.m_strDatabase).isEmpty());
+    }
+
+};
+
+QTEST_MAIN(TestPages)
+#include "tst_Pages.moc"
