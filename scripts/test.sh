@@ -10,8 +10,7 @@ build=build-test
 rm -rf "$build"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQB_WERROR=ON
 cmake --build "$build" -j "$(nproc)"
-# The end-to-end tests each start their own display, but share the keyboard helper's shared
-# block name; they run one at a time.
+# The end-to-end tests each start their own display; they run one at a time.
 status=0
 ctest --test-dir "$build" --output-on-failure --no-tests=error || status=$?
 

@@ -5,6 +5,8 @@
 #include "data/CShortcut.h"
 #include "hook/HookInstaller.h"
 
+#include <QDeadlineTimer>
+
 #include <memory>
 #include <optional>
 
@@ -12,16 +14,18 @@ namespace {
 
 // Put on the clipboard before the copy, so that a copy that copied nothing is told apart.
 const QString Sentinel = QStringLiteral("cb_empty123");
+// The whole expansion ends within this time, whatever the editor does; each wait below ends on its
+// event, or at its own bound, or when this time is up.
+constexpr int ExpansionBoundMs = 500;
 // How long the editor may take to take the clipboard after the synthesized Ctrl+C: it answers in
 // its own time, and a copy that never comes means the copy copied nothing.
 constexpr int CopyBoundMs = 250;
 // How long the editor may take to send the copied word once it has the clipboard: an owner that
 // never answers must not hold the tray up, and the user's text then comes back.
-constexpr int WordBoundMs = 100;
-// After the paste, the user's clipboard comes back as soon as the editor has fetched the text,
-// or after the bound; the whole expansion stays under half a second.
+constexpr int WordBoundMs = 150;
+// After the paste, the user's clipboard comes back as soon as the editor has fetched the text, or
+// when the expansion's time is up.
 constexpr int PasteSettleMs = 10;
-constexpr int PasteBoundMs = 150;
 
 using platform::VK_C;
 using platform::VK_CONTROL;
@@ -47,6 +51,9 @@ int CMain::ResolveShortcut()
         return result;
     };
 
+    const QDeadlineTimer deadline(ExpansionBoundMs);
+    const auto within = [&deadline](int boundMs) { return int(qMin<qint64>(boundMs, deadline.remainingTime())); };
+
     RemoveHook();
     const QString saved = clipboard.Text();
     clipboard.SetText(Sentinel, true);
@@ -58,11 +65,11 @@ int CMain::ResolveShortcut()
     // The word is there once the editor has taken the clipboard from the sentinel; it is read on
     // the reader's own thread, so that an editor that never answers costs a bounded wait.
     QString word;
-    if (os.quietWait->WaitForClipboardTaken(CopyBoundMs)) {
+    if (os.quietWait->WaitForClipboardTaken(within(CopyBoundMs))) {
         // Shared: an answer that comes after the bound still lands somewhere.
         auto copied = std::make_shared<std::optional<platform::ClipboardContent>>();
         os.clipboard->Read([copied](const platform::ClipboardContent& content) { *copied = content; });
-        if (os.quietWait->WaitUntil([copied] { return copied->has_value(); }, WordBoundMs))
+        if (os.quietWait->WaitUntil([copied] { return copied->has_value(); }, within(WordBoundMs)))
             word = (*copied)->text;
     }
     if (word.isEmpty() || word == Sentinel) {
@@ -87,7 +94,7 @@ int CMain::ResolveShortcut()
     }
     clipboard.SetText(text, true);
     SendKeys(platform::PasteKeys);
-    os.quietWait->WaitForPasteServed(PasteSettleMs, PasteBoundMs);
+    os.quietWait->WaitForPasteServed(PasteSettleMs, within(ExpansionBoundMs));
     clipboard.SetText(saved);
     return finish(1);
 }

@@ -19,7 +19,6 @@ them. Menus and message boxes take their mnemonic letters alone: qb.menu("h", "a
 
 import configparser
 import ctypes
-import fcntl
 import os
 import re
 import shutil
@@ -34,8 +33,6 @@ from collections import namedtuple
 
 TRAYER = ["trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "200",
           "--heighttype", "pixel", "--height", "32", "--SetDockType", "true", "--SetPartialStrut", "true"]
-# The keyboard helper's block has one name per machine: sessions on this machine queue on this lock.
-MACHINE_LOCK = "/tmp/quillbox-e2e.lock"
 SCRUBBED = ("DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY", "DBUS_SESSION_BUS_ADDRESS", "SESSION_MANAGER",
             "XDG_SESSION_TYPE", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "QT_QPA_PLATFORMTHEME",
             "AT_SPI_BUS_ADDRESS", "GSETTINGS_BACKEND", "QT_QPA_PLATFORM", "QT_LOGGING_RULES")
@@ -88,14 +85,13 @@ def _inside(outer, inner):
 class Session:
     """A private X display with a window manager and a tray, a private HOME, and cleanup."""
 
-    def __init__(self, name="session", artifacts_root=None, lock=True):
+    def __init__(self, name="session", artifacts_root=None):
         test_id = name.id() if hasattr(name, "id") else str(name)
         test_id = test_id.replace("__main__", os.path.splitext(os.path.basename(sys.argv[0]))[0])
         root = artifacts_root or os.environ.get("QB_E2E_ARTIFACTS") or os.path.join(os.getcwd(), "e2e-artifacts")
         self.artifacts_dir = os.path.join(root, re.sub(r"[^A-Za-z0-9_.-]+", "_", test_id))
         self.display, self.env, self.panel, self.quillbox = None, {}, None, None
         self._procs, self._bound, self._spare, self._sentinels = [], {}, None, 0
-        self._lock, self._locking = None, lock  # lock=False: a second display of a test that holds it
 
     def __enter__(self):
         try:
@@ -110,9 +106,6 @@ class Session:
         return False
 
     def _start(self):
-        if self._locking:
-            self._lock = os.open(MACHINE_LOCK, os.O_RDWR | os.O_CREAT, 0o666)
-            wait_until(lambda: self._try_lock(), 300, f"another end-to-end session to release {MACHINE_LOCK}", 0.2)
         self.root = tempfile.mkdtemp(prefix="qb-e2e-")
         self.home, self.cwd, self.log_dir = (os.path.join(self.root, d) for d in ("home", "work", "logs"))
         self.config_home = os.path.join(self.home, ".config")
@@ -150,13 +143,6 @@ class Session:
                     return info
         self.panel = wait_until(panel, 15, "trayer's panel")
 
-    def _try_lock(self):
-        try:
-            fcntl.flock(self._lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
-            return True
-        except BlockingIOError:
-            return False
-
     def _answers(self):
         return self.run(["xdpyinfo"], check=False, timeout=5).returncode == 0
 
@@ -175,8 +161,6 @@ class Session:
             self._stop(popen)
         if getattr(self, "root", None):
             shutil.rmtree(self.root, ignore_errors=True)
-        if self._lock is not None:
-            os.close(self._lock)
 
     # -- processes ---------------------------------------------------------------------------
 

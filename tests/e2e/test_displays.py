@@ -12,7 +12,7 @@ COPY = "quillbox.clipboard: copy kept"
 
 class DisplaysTest(unittest.TestCase):
     def test_two_displays_of_one_user(self):
-        with Session(self) as a, Session("second display", lock=False) as b:
+        with Session(self) as a, Session("second display") as b:
             qa, qb = a.start_quillbox(), b.start_quillbox()
             blocks = [f"/dev/shm/quillbox-{os.getuid()}-{s.display.lstrip(':')}" for s in (a, b)]
             self.assertTrue(all(os.path.exists(block) for block in blocks), blocks)
@@ -20,7 +20,7 @@ class DisplaysTest(unittest.TestCase):
             # The chord and the copy made on the first display reach its Quillbox only.
             mark_a, mark_b = qa.log_mark(), qb.log_mark()
             a.chord("ctrl+alt+shift+s")
-            qa.close_with_escape(r"^Shortcuts$")
+            qa.close_with_escape(r"^Shortcuts")
             a.set_clipboard("copied on the first display")
             qa.wait_for_log(COPY, after=mark_a)
             self.assertIn(SHEET, qa.log()[mark_a:])
@@ -34,7 +34,7 @@ class DisplaysTest(unittest.TestCase):
             self.assertTrue(os.path.exists(blocks[0]))
             mark_a = qa.log_mark()
             a.chord("ctrl+alt+shift+s")
-            qa.close_with_escape(r"^Shortcuts$")
+            qa.close_with_escape(r"^Shortcuts")
             self.assertIn(SHEET, qa.log()[mark_a:])
 
 

@@ -142,24 +142,6 @@ private slots:
         });
         QCOMPARE(ended, ui::IDQUIT);
     }
-
-    void DataFileErrorInAPageIsShownAndTheSheetGoesOn()
-    {
-        MessageRecorder messages;
-        CTwoPageSheet sheet;
-        sheet.list.onSetActive = [] { throw data::DatabaseError("database is locked", "/tmp/qbdat.dbf"); };
-        int shown = -1;
-        const int ended = test::RunModal(sheet, [&] {
-            QTabBar* bar = sheet.TabControl()->tabBar();
-            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
-            shown = sheet.GetActiveIndex();
-            sheet.CloseButton()->click();
-        });
-        QCOMPARE(messages.Count(), 1);
-        QVERIFY(messages.Last().text.contains("database is locked"));
-        QCOMPARE(shown, 1);
-        QCOMPARE(ended, platform::IDOK);
-    }
 };
 
 QTEST_MAIN(TestMainWindow)

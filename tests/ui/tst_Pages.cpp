@@ -170,47 +170,6 @@ private slots:
         });
     }
 
-void AppDialogAcceptsOnlyAPathWithItsFolder_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("fileName");
-        QTest::newRow("empty") << "" << "Please type in application's path." << "";
-        QTest::newRow("a folder ending with a separator") << "C:\\Tools\\" << "" << "";
-        QTest::newRow("a Linux path") << "/usr/bin/gedit" << "" << "gedit";
-        QTest::newRow("a bare Linux name") << "gedit" << "Invalid path" << "";
-    }
-
-    void AppDialogAcceptsOnlyAPathWithItsFolder()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, message);
-        QFETCH(QString, fileName);
-        MessageRecorder messages;
-        CAppPropertiesDlg dialog;
-        dialog.m_editPath->setText(path);
-        dialog.m_editCmdLine->setText("-n 'my file.txt'");
-        dialog.m_editName->setText("Editor");
-        bool stayedOpen = false;
-        const int result = test::RunModal(dialog, [&] {
-            dialog.m_buttons->button(QDialogButtonBox::Ok)->click();
-            stayedOpen = dialog.isVisible();
-            if (stayedOpen)
-                dialog.done(test::kTimedOut);
-        });
-        if (message.isEmpty()) {
-            QCOMPARE(messages.Count(), 0);
-            QCOMPARE(result, int(QDialog::Accepted));
-            QCOMPARE((QStringList{dialog.m_strFileName, dialog.m_strName, dialog.m_strCmdLine, dialog.m_strPath}),
-                     (QStringList{fileName, "Editor", "-n 'my file.txt'", path}));
-        } else {
-            QVERIFY(stayedOpen);
-            QCOMPARE(Texts(messages), QStringList{message});
-            QCOMPARE(messages.Last().style, platform::MsgStyle::Exclamation);
-            QCOMPARE(dialog.m_editPath->text(), path); // kept to be corrected
-        }
-    }
-
     void NewPageRefusesWhatIsMissingAndKeepsEverything()
     {
         ServiceFixture f;

@@ -13,14 +13,9 @@
 #include "data/Environments.h"
 #include "data/SourceLibrary.h"
 #include "hook/SharedBlock.h"
-#include "ui/MessageRecorder.h"
-#include "ui/framework/CIconButton.h"
-#include "ui/shortcuts/CShortcutsPropSheet.h"
+#include "platform/MessageBox.h"
 
 #include <QElapsedTimer>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRandomGenerator>
 #include <csignal>
 #include <functional>
@@ -129,83 +124,7 @@ struct Fixture {
     }
 };
 
-// ---- the pages -----------------------------------------------------------------------------
-
-// The classes of bad input, each with one sample; "<emoji limit>" and "<over>" stand for a value at
-// the field's limit ending in an emoji of two UTF-16 units, and one character over the limit.
-const QList<QPair<QString, QString>> kInputClasses = {
-    {"SQL", "'); drop table Env; --"},
-    {"emoji", QString::fromUtf8("👍🏽🎉")},
-    {"NUL", QString("a") + QChar(0) + QString("b")},
-    {"emoji at the limit", "<emoji limit>"},
-    {"one over", "<over>"},
-};
-
-QString SampleFor(const QString& sample, int width)
-{
-    if (sample == "<emoji limit>")
-        return QString(width - 1, QChar('w')) + QString::fromUtf8("🎉");
-    if (sample == "<over>")
-        return QString(width + 1, QChar('w'));
-    return sample;
-}
-
-// The New shortcut page, a text field driven as a user drives it: the value goes into the field, the
-// other fields get plain values of their own, and the page's button is pressed.
-class Pages {
-public:
-    struct Entry {
-        QString held;  // what the field held when the button was pressed
-        QString after; // what it held afterwards
-    };
-    struct Field {
-        QString name;
-        QString table, column; // where the value lands
-        int width;             // the field's own limit, or its column's
-        std::function<Entry(const QString&)> run;
-    };
-
-    Pages()
-    {
-        QLineEdit* name = shortcuts.m_newPage.m_editShortcut;
-        fields = {{"New shortcut: Shortcut", "Shortcuts", "s_shortcut", 12, [=, this](const QString& v) { return Shortcut(name, v); }},
-                  {"New shortcut: Text", "Shortcuts", "s_text", 255, [this](const QString& v) { return Shortcut(nullptr, v); }}};
-    }
-
-    Entry Run(const QString& name, const QString& value)
-    {
-        for (const Field& field : fields)
-            if (field.name == name)
-                return field.run(value);
-        return {};
-    }
-
-    CShortcutsPropSheet shortcuts{QString(), nullptr, 0};
-    QList<Field> fields;
-
-private:
-    // edit: the shortcut's name; null: its text.
-    Entry Shortcut(QLineEdit* edit, const QString& v)
-    {
-        CNewShortcutPage& sp = shortcuts.m_newPage;
-        sp.m_editShortcut->setText(QString("k%1").arg(++m_n));
-        sp.m_editDesc->setText("d");
-        sp.m_editText->setPlainText(QString("text %1").arg(m_n));
-        if (edit)
-            edit->setText(v);
-        else
-            sp.m_editText->setPlainText(v);
-        const auto text = [&] { return edit ? edit->text() : sp.m_editText->toPlainText(); };
-        const QString held = text();
-        sp.m_btnAdd->click();
-        return Entry{held, text()};
-    }
-
-    int m_n = 0; // makes the other fields of each case unique
-};
-
-// A field of the page that writes the data file.
-const QStringList kWritingFields = {"New shortcut: Shortcut"};
+// ---- the writes ----------------------------------------------------------------------------
 
 // The writes a user can start, each one operation.
 const QList<QPair<QString, std::function<void(CMain&)>>> kWrites = {
@@ -215,8 +134,7 @@ const QList<QPair<QString, std::function<void(CMain&)>>> kWrites = {
     {"add an environment", [](CMain& m) { AddEnvironment(m.m_strDatabase, "env", "", {AppRecord{"a", "", "/bin/a"}}); }},
 };
 
-// Each write, direct and from the pages, under a fault: refused with a message that names the data
-// file, memory as it was, the page still holding what was typed.
+// Each write under a fault: refused with a message that names the data file, memory as it was.
 Outcome Write(Fixture& f, const std::function<void(CMain&)>& write, QString* why)
 {
     const int shortcuts = f.main.m_pShortcut->Count();
@@ -231,26 +149,11 @@ Outcome Write(Fixture& f, const std::function<void(CMain&)>& write, QString* why
     }
 }
 
-Outcome WriteFromPage(Fixture& f, const QString& field, QString* why)
-{
-    const int shortcuts = f.main.m_pShortcut->Count();
-    Pages pages;
-    MessageRecorder messages;
-    const Pages::Entry entry = pages.Run(field, "typed under a fault");
-    *why = QString("%1 messages (%2), field now \"%3\"")
-               .arg(messages.Count())
-               .arg(messages.Count() ? messages.Last().text : QString(), entry.after);
-    const bool told = messages.Count() == 1 && messages.Last().text.contains(f.main.m_strDatabase);
-    return told && entry.after == entry.held && f.main.m_pShortcut->Count() == shortcuts ? Refused : Failed;
-}
-
 void TryWrites(Fixture& f, const QString& kind)
 {
     QString why;
     for (const auto& [name, write] : kWrites)
         Tried(kind, Write(f, write, &why), name, why);
-    for (const QString& field : kWritingFields)
-        Tried(kind, WriteFromPage(f, field, &why), field, why);
 }
 
 // Runs body in a child process; its exit code, or 128 + the signal that ended it.
@@ -356,53 +259,6 @@ private slots:
                 Tried(kind, ok ? Exact : Failed, QString("round %1").arg(round), "a torn or damaged file");
         }
         VerifyCases();
-    }
-
-    // Every text field of every page, typed into as a user would: what the field holds when the
-    // button is pressed is stored exactly (or cut to its column where that is the design), or the
-    // page refuses it with a message and still holds it; no row stored before is lost.
-    void BadInputThroughThePages()
-    {
-        Fixture f;
-        const QString db = f.main.m_strDatabase;
-        Pages pages;
-        const auto count = [&](const Pages::Field& field) {
-            Database d(db);
-            Statement q(d, QString("select count(*) from %1").arg(field.table));
-            return q.Next() ? q.Int(0) : -1;
-        };
-        const auto newest = [&](const Pages::Field& field) {
-            Database d(db);
-            Statement q(d, QString("select %1 from %2 order by %3id desc limit 1").arg(field.column, field.table,
-                                                                                       field.column.left(2)));
-            return q.Next() ? q.Text(0) : QString("<none>");
-        };
-        for (const auto& [cls, sample] : kInputClasses) {
-            const QString kind = "page field: " + cls;
-            for (const Pages::Field& field : pages.fields) {
-                const QStringList before = Snapshot(db);
-                const int rows = count(field);
-                MessageRecorder messages;
-                const Pages::Entry entry = field.run(SampleFor(sample, field.width));
-                LostRows(kind, Lost(before, db));
-                const bool stored = count(field) > rows;
-                if (messages.Count() > 0) {
-                    // Refused: a message that says what to do, nothing stored, the field as it was.
-                    const bool ok = !stored && !messages.Last().text.trimmed().isEmpty() && entry.after == entry.held;
-                    Tried(kind, ok ? Refused : Failed, field.name,
-                          QString("refused badly (\"%1\", field now \"%2\")").arg(messages.Last().text, entry.after));
-                } else if (!stored) {
-                    Tried(kind, Failed, field.name, "neither stored nor refused");
-                } else {
-                    const QString got = newest(field);
-                    Tried(kind, got == entry.held ? Exact : Failed, field.name,
-                          QString("stored \"%1\", typed \"%2\"").arg(got, entry.held));
-                }
-            }
-        }
-        QCOMPARE(IntegrityOf(db), QString("ok"));
-        VerifyCases();
-        QCOMPARE(Lost(f.before, db), 0);
     }
 
     // Start-up on a data file that another program holds, that is damaged or no data file at all,
@@ -628,5 +484,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFaults)
+QTEST_GUILESS_MAIN(TestFaults)
 #include "tst_faults.moc"
