@@ -167,6 +167,28 @@ int ForkStatus(const std::function<int()>& body)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+// Another program that holds the data file at path in an exclusive transaction until killed; its
+// process id, once it holds the file (-1 when it could not start).
+pid_t HoldExclusively(const QString& path)
+{
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return -1;
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        Database db(path);
+        db.Execute("BEGIN EXCLUSIVE");
+        (void)::write(ready[1], "x", 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char x = 0;
+    const bool held = ::read(ready[0], &x, 1) == 1;
+    ::close(ready[0]);
+    ::close(ready[1]);
+    return held ? holder : -1;
+}
+
 } // namespace
 
 class TestFaults : public QObject {
@@ -176,18 +198,8 @@ private slots:
     void HeldByAnotherProgram()
     {
         Fixture f;
-        int ready[2];
-        QCOMPARE(::pipe(ready), 0);
-        const pid_t holder = ::fork();
-        if (holder == 0) {
-            Database db(f.main.m_strDatabase);
-            db.Execute("BEGIN EXCLUSIVE");
-            (void)::write(ready[1], "x", 1);
-            ::pause();
-            ::_exit(0);
-        }
-        char x;
-        QCOMPARE(::read(ready[0], &x, 1), ssize_t(1));
+        const pid_t holder = HoldExclusively(f.main.m_strDatabase);
+        QVERIFY(holder > 0);
         QElapsedTimer waited;
         waited.start();
         TryWrites(f, "held by another program");
@@ -334,18 +346,8 @@ private slots:
             }
             pid_t holder = 0;
             if (c.kind.contains("locked")) {
-                int ready[2];
-                QCOMPARE(::pipe(ready), 0);
-                holder = ::fork();
-                if (holder == 0) {
-                    Database db(path);
-                    db.Execute("BEGIN EXCLUSIVE");
-                    (void)::write(ready[1], "x", 1);
-                    ::pause();
-                    ::_exit(0);
-                }
-                char x;
-                QCOMPARE(::read(ready[0], &x, 1), ssize_t(1));
+                holder = HoldExclusively(path);
+                QVERIFY(holder > 0);
             }
             // Start-up runs in a child: an abort or a hang (ended by the alarm) is a crash.
             const int status = ForkStatus([&] {
