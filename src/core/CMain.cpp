@@ -6,6 +6,7 @@
 #include "data/CClipboard.h"
 #include "data/CShortcut.h"
 #include "data/DataFile.h"
+#include "data/DatabaseError.h"
 #include "data/ShortcutName.h"
 #include "hook/HookConfig.h"
 #include "hook/HookInstaller.h"
@@ -80,7 +81,14 @@ int CMain::Start()
     if (m_pWindows)
         m_pWindows->Create(*this);
     InstallSystemHook();
-    CreateStores();
+    try {
+        CreateStores();
+    } catch (const data::DatabaseError& error) {
+        // The data file changed between the start-up check and the loading of the stores (another
+        // program took it, or it was replaced): said, and Quillbox ends in order.
+        platform::ShowMessage(error.UserText(), platform::MsgStyle::Exclamation);
+        m_bQuit = 1;
+    }
     static const bool endsInOrder = [] {
         platform::InstallDisplayLossHandler();
         return std::atexit(EndAtExit) == 0;
