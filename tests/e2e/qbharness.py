@@ -85,13 +85,14 @@ def _inside(outer, inner):
 class Session:
     """A private X display with a window manager and a tray, a private HOME, and cleanup."""
 
-    def __init__(self, name="session", artifacts_root=None):
+    def __init__(self, name="session", artifacts_root=None, tray=True):
         test_id = name.id() if hasattr(name, "id") else str(name)
         test_id = test_id.replace("__main__", os.path.splitext(os.path.basename(sys.argv[0]))[0])
         root = artifacts_root or os.environ.get("QB_E2E_ARTIFACTS") or os.path.join(os.getcwd(), "e2e-artifacts")
         self.artifacts_dir = os.path.join(root, re.sub(r"[^A-Za-z0-9_.-]+", "_", test_id))
         self.display, self.env, self.panel, self.quillbox = None, {}, None, None
         self._procs, self._bound, self._spare, self._sentinels = [], {}, None, 0
+        self._tray = tray  # False: no tray host (a second display of a test)
 
     def __enter__(self):
         try:
@@ -134,6 +135,8 @@ class Session:
         wait_until(lambda: openbox.poll() is not None or re.search(
             r"_NET_WORKAREA\(CARDINAL\) = \d", self.run(["xprop", "-root", "_NET_WORKAREA"], check=False).stdout.decode()),
             15, "openbox to manage the display")
+        if not self._tray:
+            return
         trayer = self.spawn("trayer", TRAYER)
 
         def panel():
