@@ -424,8 +424,10 @@ void X11Hook::Loop()
             }
             if (m_stop)
                 return;
-            // Events the server had sent before the call are handled on their side of it (a chord
-            // pressed before a resume counts as suspended).
+            // Events the server had made before the call are handled on their side of it (a chord
+            // pressed before a resume counts as suspended): the round trip brings in every event
+            // of an input the server processed before it.
+            XSync(m_display, False);
             HandlePending();
             RunCalls();
         }
