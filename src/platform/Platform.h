@@ -62,10 +62,9 @@ public:
 class IQuietWait {
 public:
     virtual ~IQuietWait() = default;
-    // Serves the display connection (clipboard requests of other applications) for at least ms
-    // milliseconds without dispatching timers, input or hook messages to the program's windows.
-    virtual void QuietWait(int ms) = 0;
-    // Serves the display as QuietWait does until done() is true or capMs have passed; returns done().
+    // Serves the display connection (clipboard requests of other applications) without dispatching
+    // timers, input or hook messages to the program's windows, until done() is true or capMs have
+    // passed; returns done().
     virtual bool WaitUntil(const std::function<bool()>& done, int capMs) = 0;
     // After a synthesized copy: serves the display until another application has taken the
     // clipboard from this program, or until capMs have passed. Returns true when it was taken.

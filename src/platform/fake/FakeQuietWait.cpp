@@ -2,13 +2,6 @@
 
 namespace platform {
 
-void FakeQuietWait::QuietWait(int ms)
-{
-    waits.append({Wait::Quiet, ms, 0});
-    if (onWait)
-        onWait(waits.last());
-}
-
 bool FakeQuietWait::WaitForClipboardTaken(int capMs)
 {
     waits.append({Wait::ClipboardTaken, 0, capMs});

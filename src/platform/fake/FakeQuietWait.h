@@ -12,13 +12,12 @@ namespace platform {
 class FakeQuietWait final : public IQuietWait {
 public:
     struct Wait {
-        enum Kind { Quiet, ClipboardTaken, PasteServed } kind;
-        int ms;    // the quiet time, or the settle time of a paste wait
-        int capMs; // the cap of a paste wait; 0 for a quiet wait
+        enum Kind { ClipboardTaken, PasteServed } kind;
+        int ms;    // the settle time of a paste wait; 0 for the other
+        int capMs; // the bound of the wait
         bool operator==(const Wait&) const = default;
     };
 
-    void QuietWait(int ms) override;
     bool WaitUntil(const std::function<bool()>& done, int) override { return done(); }
     bool WaitForClipboardTaken(int capMs) override;
     bool WaitForPasteServed(int settleMs, int capMs) override;

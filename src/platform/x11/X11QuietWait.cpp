@@ -55,18 +55,6 @@ X11QuietWait::~X11QuietWait()
         QCoreApplication::instance()->removeNativeEventFilter(this);
 }
 
-void X11QuietWait::QuietWait(int ms)
-{
-    Holding holding(*this);
-    const auto end = Clock::now() + std::chrono::milliseconds(ms);
-    for (;;) {
-        Pump();
-        if (Clock::now() >= end)
-            return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-}
-
 bool X11QuietWait::WaitUntil(const std::function<bool()>& done, int capMs)
 {
     Holding holding(*this);
@@ -91,26 +79,16 @@ bool X11QuietWait::WaitForClipboardTaken(int capMs)
 
 bool X11QuietWait::WaitForPasteServed(int settleMs, int capMs)
 {
-    Holding holding(*this);
-    const auto start = Clock::now();
-    const auto cap = start + std::chrono::milliseconds(capMs);
     const auto settle = std::chrono::milliseconds(settleMs);
     m_textRequested = false;
     m_utf8Requested = false;
-    m_lastRequest = start;
-    for (;;) {
-        // A request seen by the filter is answered by Qt within the same pump.
-        Pump();
-        const auto now = Clock::now();
-        // UTF8_STRING is the last text target both toolkits ask for (GTK asks for
-        // text/plain;charset=utf-8 first, then for it): once it is served the paste has its text.
-        // After any other text target, a further request may still come within settleMs.
-        if (m_utf8Requested || (m_textRequested && now - m_lastRequest >= settle))
-            return true;
-        if (now >= cap)
-            return false;
-        std::this_thread::sleep_for(std::chrono::microseconds(250));
-    }
+    m_lastRequest = Clock::now();
+    // A request seen by the filter is answered by Qt within the same pump. UTF8_STRING is the last
+    // text target both toolkits ask for (GTK asks for text/plain;charset=utf-8 first, then for it):
+    // once it is served the paste has its text. After any other text target, a further request may
+    // still come within settleMs.
+    return WaitUntil(
+        [&] { return m_utf8Requested || (m_textRequested && Clock::now() - m_lastRequest >= settle); }, capMs);
 }
 
 void X11QuietWait::Pump()

@@ -13,7 +13,7 @@ namespace platform {
 // Waits that keep Qt's own X connection served, so that Quillbox, while it owns the clipboard,
 // answers the requests of the application it pastes into.
 //
-// A wait pumps the program's events with QCoreApplication::processEvents, every millisecond,
+// A wait pumps the program's events with QCoreApplication::processEvents, every quarter millisecond,
 // with three exclusions:
 // - user input stays queued by Qt (ExcludeUserInputEvents) and is delivered after the wait;
 // - timers do not fire (X11ExcludeTimers, which both of Qt's Unix event dispatchers honour) and
@@ -33,7 +33,6 @@ public:
     X11QuietWait(const X11QuietWait&) = delete;
     X11QuietWait& operator=(const X11QuietWait&) = delete;
 
-    void QuietWait(int ms) override;
     bool WaitUntil(const std::function<bool()>& done, int capMs) override;
     bool WaitForClipboardTaken(int capMs) override;
     bool WaitForPasteServed(int settleMs, int capMs) override;
