@@ -137,14 +137,27 @@ class Session:
             15, "openbox to manage the display")
         if not self._tray:
             return
-        trayer = self.spawn("trayer", TRAYER)
+        # trayer, loaded, now and then starts without ever mapping its panel (or dies early): it gets
+        # a second and a third start before the session gives up.
+        for attempt in range(3):
+            trayer = self.spawn("trayer", TRAYER)
 
-        def panel():
-            for wid in self.search("--onlyvisible", "--pid", str(trayer.pid)):
-                info = self.window_info(wid)
-                if info and info.viewable and info.width >= 100:
-                    return info
-        self.panel = wait_until(panel, 15, "trayer's panel")
+            def panel():
+                if trayer.poll() is not None:
+                    return "died"
+                for wid in self.search("--onlyvisible", "--pid", str(trayer.pid)):
+                    info = self.window_info(wid)
+                    if info and info.viewable and info.width >= 100:
+                        return info
+            try:
+                found = wait_until(panel, 10, "trayer's panel")
+            except HarnessError:
+                found = None
+            if found not in (None, "died"):
+                self.panel = found
+                return
+            self._stop(trayer)  # its log stays among the session's artifacts
+        raise HarnessError("trayer's panel did not appear after three starts")
 
     def _answers(self):
         return self.run(["xdpyinfo"], check=False, timeout=5).returncode == 0
