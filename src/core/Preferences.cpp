@@ -8,22 +8,39 @@
 
 const std::vector<Preference>& Preferences()
 {
+    using enum PreferenceControl;
     static const std::vector<Preference> table = {
-        {"ClipboardActive", &CMain::m_bClipboardActive, 1, -1},
-        {"ShortcutsCaseSensative", &CMain::m_bShortcutsCaseSensitive, 0, -1},
-        {"ClipboardMgrKeys", &CMain::m_nClipboardMgrKeys, 0, -1},
-        {"EditorPath", &CMain::m_strEditorPath},
-        {"MaxClipboardItems", &CMain::m_nMaxClipboardItems, 10, -1, 5, 500,
-         "The maximum number of clipboard items cannot be below 5 or above 500."},
-        {"AutoPasteShortcut", &CMain::m_bAutoPasteShortcut, 1, -1},
-        {"database", &CMain::m_strDatabase},
-        {"ClipboardAutoSave", &CMain::m_bClipboardAutoSave, 0, -1},
-        {"LoadClipboardOnStartup", &CMain::m_bLoadClipboardOnStartup, 0, -1},
+        {.key = "ClipboardActive", .field = &CMain::m_bClipboardActive, .defaultInt = 1, .control = Check,
+         .label = " Clipboard active"},
+        {.key = "ShortcutsCaseSensative", .field = &CMain::m_bShortcutsCaseSensitive, .control = Check,
+         .label = " Shortcuts are case sensative"},
+        {.key = "ClipboardMgrKeys", .field = &CMain::m_nClipboardMgrKeys, .control = Choice,
+         .label = "Clipboard manager keys"},
+        {.key = "EditorPath", .field = &CMain::m_strEditorPath, .control = Choice, .label = "Source file text editor"},
+        {.key = "MaxClipboardItems", .field = &CMain::m_nMaxClipboardItems, .defaultInt = 10, .minInt = 5,
+         .maxInt = 500, .refusal = "The maximum number of clipboard items cannot be below 5 or above 500.",
+         .control = Number, .label = "Maximun number of clipboard items:"},
+        {.key = "AutoPasteShortcut", .field = &CMain::m_bAutoPasteShortcut, .defaultInt = 1, .control = Check,
+         .label = " Auto paste shortcut"},
+        {.key = "database", .field = &CMain::m_strDatabase, .control = Path, .label = "Data file location"},
+        {.key = "ClipboardAutoSave", .field = &CMain::m_bClipboardAutoSave, .control = Check,
+         .label = "Clipboard auto save"},
+        {.key = "LoadClipboardOnStartup", .field = &CMain::m_bLoadClipboardOnStartup, .control = Check,
+         .label = "Load clipboard on startup"},
         // -1 ("never") is a legitimate value here, so -2 reads as missing.
-        {"UpgradeToShortcut", &CMain::m_nUpgradeToShortcut, -1, -2, 2, INT_MAX, "Number of uses must be more then 1",
-         true},
+        {.key = "UpgradeToShortcut", .field = &CMain::m_nUpgradeToShortcut, .defaultInt = -1, .missingInt = -2,
+         .minInt = 2, .refusal = "Number of uses must be more then 1", .refusalPlain = true,
+         .control = OptionalNumber, .label = "Upgrade clipboard items to shortcuts"},
     };
     return table;
+}
+
+const Preference* FindPreference(const char* key)
+{
+    for (const Preference& preference : Preferences())
+        if (qstrcmp(preference.key, key) == 0)
+            return &preference;
+    return nullptr;
 }
 
 QSettings* OpenSettings()
@@ -43,14 +60,10 @@ QString DefaultDatabasePath()
     return folder + QStringLiteral("qbdat.dbf");
 }
 
-namespace {
-
-QString DefaultString(const char* key)
+QString DefaultText(const Preference& preference)
 {
-    return qstrcmp(key, "EditorPath") == 0 ? QStringLiteral("notepad") : DefaultDatabasePath();
+    return qstrcmp(preference.key, "EditorPath") == 0 ? QStringLiteral("notepad") : DefaultDatabasePath();
 }
-
-} // namespace
 
 bool ReadPreferences(CMain& main, QSettings& settings)
 {
@@ -74,7 +87,7 @@ bool ReadPreferences(CMain& main, QSettings& settings)
             auto textField = std::get<QString CMain::*>(preference.field);
             const QString value = settings.value(key).toString();
             if (value.isEmpty()) {
-                main.*textField = DefaultString(preference.key);
+                main.*textField = DefaultText(preference);
                 settings.setValue(key, main.*textField);
             } else {
                 main.*textField = value;
@@ -88,19 +101,17 @@ bool ReadPreferences(CMain& main, QSettings& settings)
 
 bool ApplyPreference(CMain& main, const char* key, int value)
 {
-    for (const Preference& preference : Preferences()) {
-        auto field = std::get_if<int CMain::*>(&preference.field);
-        if (!field || qstrcmp(preference.key, key) != 0)
-            continue;
-        if (value >= preference.minInt && value <= preference.maxInt) {
-            main.*(*field) = value;
-            return true;
-        }
-        if (preference.refusal)
-            platform::ShowMessage(QString::fromLatin1(preference.refusal),
-                                  preference.refusalPlain ? platform::MsgStyle::Plain : platform::MsgStyle::Exclamation);
+    const Preference* preference = FindPreference(key);
+    auto field = preference ? std::get_if<int CMain::*>(&preference->field) : nullptr;
+    if (!field)
         return false;
+    if (value >= preference->minInt && value <= preference->maxInt) {
+        main.*(*field) = value;
+        return true;
     }
+    if (preference->refusal)
+        platform::ShowMessage(QString::fromLatin1(preference->refusal),
+                              preference->refusalPlain ? platform::MsgStyle::Plain : platform::MsgStyle::Exclamation);
     return false;
 }
 

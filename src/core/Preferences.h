@@ -1,7 +1,8 @@
 #pragma once
 // The ten preferences: each key with its default, its "read as missing" value, the controller
-// field that holds it and the values the Properties dialog accepts, in the order they are read
-// and written. Start-up, the Properties dialog and the shutdown all read this one table.
+// field that holds it, the values the Properties dialog accepts and the control that shows it
+// there, in the order they are read and written. Start-up, the Properties dialog and the shutdown
+// all read this one table.
 #include <QSettings>
 #include <QString>
 #include <climits>
@@ -9,6 +10,16 @@
 #include <vector>
 
 class CMain;
+
+// How the Properties dialog shows a preference.
+enum class PreferenceControl {
+    None,
+    Check,          // a check box: 0 or 1
+    Number,         // a number edit
+    Choice,         // a pair of radio buttons: 0 or 1 (for a text: 0 exactly when it is the default)
+    OptionalNumber, // a check box and a number edit: the preference is -1 while the box is clear
+    Path,           // a read-only edit showing the text
+};
 
 struct Preference {
     const char* key;
@@ -22,10 +33,20 @@ struct Preference {
     int maxInt = INT_MAX;
     const char* refusal = nullptr;
     bool refusalPlain = false;
+    // The Properties control and its text (a check box's text, a number edit's label, a group's
+    // title). A Choice of a text is shown only: the dialog's buttons set that text themselves.
+    PreferenceControl control = PreferenceControl::None;
+    const char* label = nullptr;
 };
 
 // The table, in reading and writing order.
 const std::vector<Preference>& Preferences();
+
+// The row of key; nullptr when there is none.
+const Preference* FindPreference(const char* key);
+
+// The default of a text preference: "notepad" for the editor, DefaultDatabasePath() for the data file.
+QString DefaultText(const Preference& preference);
 
 // The settings group of the preferences.
 inline constexpr const char* PreferencesGroup = "Prefrences";

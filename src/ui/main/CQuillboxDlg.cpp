@@ -34,9 +34,9 @@ CQuillboxDlg::CQuillboxDlg(QWidget* parent)
     setWindowTitle(QStringLiteral("Properties"));
     setWindowIcon(ui::ResourceIcon(128));
     BuildProperties();
-    // The constructor already takes these values, so the controls hold them before the first show.
+    // The constructor already takes the preferences, so the controls hold them before the first show.
     if (CMain* main = GetMain())
-        TakeValuesFromMain(*main);
+        LoadMembers(*main);
     UpdateData(false);
 }
 

@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QPointer>
 #include <QString>
+#include <variant>
+#include <vector>
 #include <memory>
 
 class CMain;
@@ -121,8 +123,10 @@ private:
     void OnCustomEditor();
     void OnUpgrade();
     void EnableUses(bool enable);
-    // The values the constructor and every showing take from the controller's preferences.
-    void TakeValuesFromMain(const CMain& main);
+    // The members from the controller's preferences (the constructor and every showing), and back
+    // (every hiding but Cancel's), as the preference table says for each.
+    void LoadMembers(const CMain& main);
+    void StoreMembers(CMain& main);
 
 public:
     // Members, in the order the main window declares them.
@@ -170,6 +174,15 @@ public:
         QPushButton* ok = nullptr;
         QPushButton* cancel = nullptr;
     } m_controls;
+
+    // The exchange between the members and the controls, in exchange order: the preference a
+    // member edits, the member and its control.
+    struct Exchange {
+        const char* key;
+        std::variant<int*, QString*> member;
+        QObject* control;
+    };
+    std::vector<Exchange> m_exchange;
 
 private:
     int m_nTrayIcon = 129;

@@ -9,6 +9,7 @@
 #include "ui/framework/Resources.h"
 #include "ui/framework/RunHandler.h"
 
+#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -42,6 +43,12 @@ QFrame* EtchedLine(QWidget* parent)
     return line;
 }
 
+// The text of a preference's control, from the preference table.
+QString Label(const char* key)
+{
+    return QString::fromLatin1(FindPreference(key)->label);
+}
+
 QSpinBox* NumberEdit(QWidget* parent)
 {
     // Digits only: a text that is not a number cannot be entered.
@@ -67,7 +74,7 @@ void CQuillboxDlg::BuildProperties()
         auto* grid = new QGridLayout(general);
         grid->addWidget(IconLabel(180, general), 0, 0, 2, 1, Qt::AlignTop);
         auto* heading = new QHBoxLayout;
-        heading->addWidget(new QLabel(QStringLiteral("Data file location"), general));
+        heading->addWidget(new QLabel(Label("database"), general));
         heading->addWidget(EtchedLine(general), 1);
         grid->addLayout(heading, 0, 1, 1, 2);
         c.dataFile = new QLineEdit(general);
@@ -86,21 +93,21 @@ void CQuillboxDlg::BuildProperties()
         auto* grid = new QGridLayout(clipboard);
         grid->addWidget(IconLabel(182, clipboard), 0, 0, Qt::AlignTop);
         auto* column = new QVBoxLayout;
-        c.clipboardActive = new QCheckBox(QStringLiteral(" Clipboard active"), clipboard);
+        c.clipboardActive = new QCheckBox(Label("ClipboardActive"), clipboard);
         column->addWidget(c.clipboardActive);
         auto* maxRow = new QHBoxLayout;
-        maxRow->addWidget(new QLabel(QStringLiteral("Maximun number of clipboard items:"), clipboard));
+        maxRow->addWidget(new QLabel(Label("MaxClipboardItems"), clipboard));
         c.maxItems = NumberEdit(clipboard);
         maxRow->addWidget(c.maxItems);
         maxRow->addStretch();
         column->addLayout(maxRow);
-        c.autoSave = new QCheckBox(QStringLiteral("Clipboard auto save"), clipboard);
-        c.loadOnStartup = new QCheckBox(QStringLiteral("Load clipboard on startup"), clipboard);
+        c.autoSave = new QCheckBox(Label("ClipboardAutoSave"), clipboard);
+        c.loadOnStartup = new QCheckBox(Label("LoadClipboardOnStartup"), clipboard);
         column->addWidget(c.autoSave);
         column->addWidget(c.loadOnStartup);
         grid->addLayout(column, 0, 1);
         grid->addWidget(IconLabel(198, clipboard), 1, 0, Qt::AlignTop);
-        auto* keys = new QGroupBox(QStringLiteral("Clipboard manager keys"), clipboard);
+        auto* keys = new QGroupBox(Label("ClipboardMgrKeys"), clipboard);
         auto* keysLayout = new QHBoxLayout(keys);
         c.ctrlShift = new QRadioButton(QStringLiteral("Ctrl + Shift"), keys);
         c.ctrlAlt = new QRadioButton(QStringLiteral("Ctrl + Alt"), keys);
@@ -120,13 +127,13 @@ void CQuillboxDlg::BuildProperties()
         auto* grid = new QGridLayout(shortcut);
         grid->addWidget(IconLabel(188, shortcut), 0, 0, Qt::AlignTop);
         auto* column = new QVBoxLayout;
-        c.caseSensitive = new QCheckBox(QStringLiteral(" Shortcuts are case sensative"), shortcut);
-        c.autoPaste = new QCheckBox(QStringLiteral(" Auto paste shortcut"), shortcut);
+        c.caseSensitive = new QCheckBox(Label("ShortcutsCaseSensative"), shortcut);
+        c.autoPaste = new QCheckBox(Label("AutoPasteShortcut"), shortcut);
         column->addWidget(c.caseSensitive);
         column->addWidget(c.autoPaste);
         auto* group = new QGroupBox(shortcut);
         auto* groupLayout = new QVBoxLayout(group);
-        c.upgrade = new QCheckBox(QStringLiteral("Upgrade clipboard items to shortcuts"), group);
+        c.upgrade = new QCheckBox(Label("UpgradeToShortcut"), group);
         groupLayout->addWidget(c.upgrade);
         auto* usesRow = new QHBoxLayout;
         c.after = new QLabel(QStringLiteral("After"), group);
@@ -149,7 +156,7 @@ void CQuillboxDlg::BuildProperties()
     {
         auto* grid = new QGridLayout(sources);
         grid->addWidget(IconLabel(181, sources), 0, 0, Qt::AlignTop);
-        auto* group = new QGroupBox(QStringLiteral("Source file text editor"), sources);
+        auto* group = new QGroupBox(Label("EditorPath"), sources);
         auto* groupLayout = new QVBoxLayout(group);
         c.notepad = new QRadioButton(QStringLiteral("Windows notepad"), group);
         c.notepad->setToolTip(QStringLiteral("The desktop's default text editor"));
@@ -185,6 +192,20 @@ void CQuillboxDlg::BuildProperties()
     layout->addWidget(strip, 0, Qt::AlignTop);
     layout->addLayout(right, 1);
 
+    m_exchange = {
+        {"ClipboardActive", &m_bClipboardActive, c.clipboardActive},
+        {"ShortcutsCaseSensative", &m_bCaseSensitive, c.caseSensitive},
+        {"ClipboardMgrKeys", &m_nClipboardKeys, c.keys},
+        {"EditorPath", &m_nEditor, c.editor},
+        {"MaxClipboardItems", &m_nMaxClipboardItems, c.maxItems},
+        {"AutoPasteShortcut", &m_bAutoPaste, c.autoPaste},
+        {"database", &m_strDataFile, c.dataFile},
+        {"ClipboardAutoSave", &m_bAutoSave, c.autoSave},
+        {"LoadClipboardOnStartup", &m_bLoadOnStartup, c.loadOnStartup},
+        {"UpgradeToShortcut", &m_bUpgrade, c.upgrade},
+        {"UpgradeToShortcut", &m_nUses, c.uses},
+    };
+
     connect(c.ok, &QPushButton::clicked, this, [this] { OnOk(); });
     connect(c.cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
     connect(m_btnBrowse, &QPushButton::clicked, this, [this] { ui::RunHandler([this] { OnBrowseDataFile(); }); });
@@ -195,57 +216,83 @@ void CQuillboxDlg::BuildProperties()
 
 bool CQuillboxDlg::UpdateData(bool saveAndValidate)
 {
-    Controls& c = m_controls;
-    // A number edit takes digits only, so the one text that is no number is an empty edit: the
-    // transfer stops there with a message, and the members after it keep their earlier values.
-    const auto isNumber = [](QSpinBox* edit) {
-        if (!edit->cleanText().trimmed().isEmpty())
-            return true;
-        platform::ShowMessage(QStringLiteral("Please enter an integer."), platform::MsgStyle::Exclamation);
-        return false;
-    };
-    if (saveAndValidate) {
-        m_bClipboardActive = c.clipboardActive->isChecked();
-        m_bCaseSensitive = c.caseSensitive->isChecked();
-        m_nClipboardKeys = c.keys->checkedId() < 0 ? 0 : c.keys->checkedId();
-        m_nEditor = c.editor->checkedId() < 0 ? 0 : c.editor->checkedId();
-        if (!isNumber(c.maxItems))
-            return false;
-        c.maxItems->interpretText();
-        m_nMaxClipboardItems = c.maxItems->value();
-        m_bAutoPaste = c.autoPaste->isChecked();
-        m_strDataFile = c.dataFile->text();
-        m_bAutoSave = c.autoSave->isChecked();
-        m_bLoadOnStartup = c.loadOnStartup->isChecked();
-        m_bUpgrade = c.upgrade->isChecked();
-        if (!isNumber(c.uses))
-            return false;
-        c.uses->interpretText();
-        m_nUses = c.uses->value();
-        return true;
+    for (const Exchange& row : m_exchange) {
+        if (auto* edit = qobject_cast<QLineEdit*>(row.control)) {
+            QString& text = *std::get<QString*>(row.member);
+            saveAndValidate ? void(text = edit->text()) : edit->setText(text);
+            continue;
+        }
+        int& value = *std::get<int*>(row.member);
+        if (auto* number = qobject_cast<QSpinBox*>(row.control)) {
+            if (!saveAndValidate) {
+                number->setValue(value);
+                continue;
+            }
+            // A number edit takes digits only, so the one text that is no number is an empty edit:
+            // the transfer stops there with a message, and the members after it keep their values.
+            if (number->cleanText().trimmed().isEmpty()) {
+                platform::ShowMessage(QStringLiteral("Please enter an integer."), platform::MsgStyle::Exclamation);
+                return false;
+            }
+            number->interpretText();
+            value = number->value();
+        } else if (auto* box = qobject_cast<QAbstractButton*>(row.control)) {
+            saveAndValidate ? void(value = box->isChecked()) : box->setChecked(value);
+        } else if (auto* group = qobject_cast<QButtonGroup*>(row.control)) {
+            if (saveAndValidate)
+                value = group->checkedId() < 0 ? 0 : group->checkedId();
+            else
+                group->button(value == 1 ? 1 : 0)->setChecked(true);
+        }
     }
-    c.clipboardActive->setChecked(m_bClipboardActive);
-    c.caseSensitive->setChecked(m_bCaseSensitive);
-    (m_nClipboardKeys == 1 ? c.ctrlAlt : c.ctrlShift)->setChecked(true);
-    (m_nEditor == 1 ? c.customEditor : c.notepad)->setChecked(true);
-    c.maxItems->setValue(m_nMaxClipboardItems);
-    c.autoPaste->setChecked(m_bAutoPaste);
-    c.dataFile->setText(m_strDataFile);
-    c.autoSave->setChecked(m_bAutoSave);
-    c.loadOnStartup->setChecked(m_bLoadOnStartup);
-    c.upgrade->setChecked(m_bUpgrade);
-    c.uses->setValue(m_nUses);
     return true;
 }
 
-void CQuillboxDlg::TakeValuesFromMain(const CMain& main)
+void CQuillboxDlg::LoadMembers(const CMain& main)
 {
-    m_bClipboardActive = main.m_bClipboardActive;
-    m_bCaseSensitive = main.m_bShortcutsCaseSensitive;
-    m_nClipboardKeys = main.m_nClipboardMgrKeys;
-    m_nMaxClipboardItems = main.m_nMaxClipboardItems;
-    m_bAutoPaste = main.m_bAutoPasteShortcut;
-    m_nEditor = main.m_strEditorPath == QLatin1String("notepad") ? 0 : 1;
+    for (const Exchange& row : m_exchange) {
+        const Preference& preference = *FindPreference(row.key);
+        if (auto* text = std::get_if<QString*>(&row.member)) {
+            **text = main.*std::get<QString CMain::*>(preference.field);
+            continue;
+        }
+        int& member = *std::get<int*>(row.member);
+        if (auto* textField = std::get_if<QString CMain::*>(&preference.field)) {
+            member = main.*(*textField) == DefaultText(preference) ? 0 : 1;
+            continue;
+        }
+        const int value = main.*std::get<int CMain::*>(preference.field);
+        if (preference.control != PreferenceControl::OptionalNumber)
+            member = value;
+        else if (qobject_cast<QSpinBox*>(row.control))
+            member = value == -1 ? 5 : value; // the uses shown while upgrading is off
+        else
+            member = value != -1;
+    }
+}
+
+void CQuillboxDlg::StoreMembers(CMain& main)
+{
+    bool optionalOn = false;
+    for (const Exchange& row : m_exchange) {
+        const Preference& preference = *FindPreference(row.key);
+        if (auto* text = std::get_if<QString*>(&row.member)) {
+            main.*std::get<QString CMain::*>(preference.field) = **text;
+            continue;
+        }
+        if (std::holds_alternative<QString CMain::*>(preference.field))
+            continue; // the editor's buttons set the editor themselves
+        const int member = *std::get<int*>(row.member);
+        if (preference.control != PreferenceControl::OptionalNumber)
+            ApplyPreference(main, preference.key, member);
+        else if (!qobject_cast<QSpinBox*>(row.control))
+            optionalOn = member != 0;
+        else if (!optionalOn)
+            main.*std::get<int CMain::*>(preference.field) = -1;
+        else
+            ApplyPreference(main, preference.key, member);
+    }
+    main.SetClipboardAutoSave(main.m_bClipboardAutoSave != 0);
 }
 
 void CQuillboxDlg::EnableUses(bool enable)
@@ -277,30 +324,14 @@ void CQuillboxDlg::OnShowWindow(bool show)
         return;
     }
     if (show) {
-        TakeValuesFromMain(*main);
-        m_strDataFile = main->m_strDatabase;
-        m_bLoadOnStartup = main->m_bLoadClipboardOnStartup;
-        m_bAutoSave = main->m_bClipboardAutoSave;
-        m_bUpgrade = main->m_nUpgradeToShortcut != -1;
-        m_nUses = m_bUpgrade ? main->m_nUpgradeToShortcut : 5;
+        LoadMembers(*main);
         EnableUses(m_bUpgrade);
         UpdateData(false);
         return;
     }
     UpdateData(true);
     const bool keysChanged = main->m_nClipboardMgrKeys != m_nClipboardKeys;
-    main->m_bClipboardActive = m_bClipboardActive;
-    main->m_bShortcutsCaseSensitive = m_bCaseSensitive;
-    main->m_nClipboardMgrKeys = m_nClipboardKeys;
-    main->m_bAutoPasteShortcut = m_bAutoPaste;
-    main->m_strDatabase = m_strDataFile;
-    ApplyPreference(*main, "MaxClipboardItems", m_nMaxClipboardItems);
-    main->m_bLoadClipboardOnStartup = m_bLoadOnStartup;
-    main->SetClipboardAutoSave(m_bAutoSave != 0);
-    if (!m_bUpgrade)
-        main->m_nUpgradeToShortcut = -1;
-    else
-        ApplyPreference(*main, "UpgradeToShortcut", m_nUses);
+    StoreMembers(*main);
     main->SavePreferences();
     // The helper grabs only the chosen clipboard manager keys: a new choice takes effect now.
     if (keysChanged)
