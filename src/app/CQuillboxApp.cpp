@@ -5,22 +5,43 @@
 #include "core/CMain.h"
 #include "ui/framework/MessageBox.h"
 
+#include <QSocketNotifier>
+
 #include <csignal>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
+
+// A byte written here wakes the main loop, which then sees the quit flag at once.
+int g_quitWake = -1;
 
 void OnQuitSignal(int)
 {
     // Only the flag is touched here; the main loop and every modal window look at it and end in order.
     if (CMain* main = GetMain())
         main->m_bQuit = 1;
+    if (g_quitWake >= 0) {
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t written = write(g_quitWake, &byte, 1);
+    }
 }
 
 } // namespace
 
 void InstallQuitSignals()
 {
+    int wake[2];
+    if (g_quitWake < 0 && pipe2(wake, O_NONBLOCK | O_CLOEXEC) == 0) {
+        auto* notifier = new QSocketNotifier(wake[0], QSocketNotifier::Read, QCoreApplication::instance());
+        QObject::connect(notifier, &QSocketNotifier::activated, notifier, [fd = wake[0]] {
+            char bytes[16];
+            while (read(fd, bytes, sizeof bytes) > 0) {
+            }
+        });
+        g_quitWake = wake[1];
+    }
     struct sigaction action = {};
     action.sa_handler = OnQuitSignal;
     sigemptyset(&action.sa_mask);

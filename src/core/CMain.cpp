@@ -198,10 +198,11 @@ void CMain::RunMessageLoop()
 {
     // The program's own loop: only the quit flag ends it. A quit posted to the application is
     // dispatched like any other event and changes nothing, since no QEventLoop runs here.
-    // When nothing is pending it waits for the next event; a timer bounds that wait to 50 ms, so
-    // that a quit flag set by a signal handler is seen in time. Idle, it wakes 20 times a second.
+    // When nothing is pending it waits for the next event. A quit signal wakes that wait at once (its
+    // handler writes to a pipe the loop watches), so the bound on the wait is only a safety net: idle,
+    // Quillbox wakes once a second.
     QAbstractEventDispatcher* dispatcher = QThread::currentThread()->eventDispatcher();
-    const int bound = dispatcher->registerTimer(50, Qt::CoarseTimer, QCoreApplication::instance());
+    const int bound = dispatcher->registerTimer(1000, Qt::CoarseTimer, QCoreApplication::instance());
     while (!m_bQuit) {
         if (!dispatcher->processEvents(QEventLoop::AllEvents) && !m_bQuit)
             dispatcher->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
