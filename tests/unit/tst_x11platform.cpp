@@ -63,21 +63,33 @@ void TestX11Platform::PasteWaitEndsWhenTextWasServed_data()
 {
     QTest::addColumn<QString>("target"); // what the pasting application asks for; empty: nothing
     QTest::addColumn<bool>("served");
+    QTest::addColumn<bool>("otherInFront"); // the focus is on another client's window
 
-    QTest::newRow("UTF-8 text") << "UTF8_STRING" << true;
-    QTest::newRow("only the list of formats") << "TARGETS" << false;
-    QTest::newRow("no paste at all") << "" << false;
+    QTest::newRow("UTF-8 text") << "UTF8_STRING" << true << false;
+    QTest::newRow("only the list of formats") << "TARGETS" << false << false;
+    QTest::newRow("no paste at all") << "" << false << false;
+    // A clipboard manager fetching the new text is not the paste of the application in front.
+    QTest::newRow("asked by a program not in front") << "UTF8_STRING" << false << true;
 }
 
 void TestX11Platform::PasteWaitEndsWhenTextWasServed()
 {
     QFETCH(QString, target);
     QFETCH(bool, served);
+    QFETCH(bool, otherInFront);
     const int settleMs = 10;
     const int capMs = served ? 5000 : 300; // a paste that never comes is waited for up to the cap
 
     const QString text = QStringLiteral("the replacement");
     QGuiApplication::clipboard()->setText(text);
+    if (otherInFront) {
+        const xcb_window_t front = xcb_generate_id(m_connection);
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, front, RootOf(m_connection), 0, 0, 10, 10, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_map_window(m_connection, front);
+        xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_POINTER_ROOT, front, XCB_CURRENT_TIME);
+        free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    }
     QProcess paste;
     if (!target.isEmpty()) {
         paste.start(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
@@ -98,6 +110,8 @@ void TestX11Platform::PasteWaitEndsWhenTextWasServed()
         paste.kill();
         paste.waitForFinished(5000);
     }
+    xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_POINTER_ROOT, XCB_INPUT_FOCUS_POINTER_ROOT, XCB_CURRENT_TIME);
+    xcb_flush(m_connection);
 }
 
 xcb_window_t TestX11Platform::TakeClipboardSilently()

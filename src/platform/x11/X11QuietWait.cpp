@@ -44,6 +44,7 @@ X11QuietWait::X11QuietWait()
                                    "COMPOUND_TEXT"})
             m_textTargets << InternAtom(m_connection, target);
         m_utf8Atom = m_textTargets.first();
+        m_clientMask = ~xcb_get_setup(m_connection)->resource_id_mask;
     }
     if (QCoreApplication::instance())
         QCoreApplication::instance()->installNativeEventFilter(this);
@@ -83,12 +84,24 @@ bool X11QuietWait::WaitForPasteServed(int settleMs, int capMs)
     m_textRequested = false;
     m_utf8Requested = false;
     m_lastRequest = Clock::now();
+    m_pasteClient = 0;
+    if (m_connection) {
+        // The focus is on a window of the application in front (a window manager's frame never
+        // takes it); PointerRoot or None leaves every requestor counted.
+        xcb_get_input_focus_reply_t* focus =
+            xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr);
+        if (focus && focus->focus > XCB_INPUT_FOCUS_POINTER_ROOT)
+            m_pasteClient = focus->focus & m_clientMask;
+        std::free(focus);
+    }
     // A request seen by the filter is answered by Qt within the same pump. UTF8_STRING is the last
     // text target both toolkits ask for (GTK asks for text/plain;charset=utf-8 first, then for it):
     // once it is served the paste has its text. After any other text target, a further request may
     // still come within settleMs.
-    return WaitUntil(
+    const bool served = WaitUntil(
         [&] { return m_utf8Requested || (m_textRequested && Clock::now() - m_lastRequest >= settle); }, capMs);
+    m_pasteClient = 0;
+    return served;
 }
 
 void X11QuietWait::Pump()
@@ -105,7 +118,8 @@ bool X11QuietWait::nativeEventFilter(const QByteArray& eventType, void* message,
     switch (event->response_type & ~0x80) {
     case XCB_SELECTION_REQUEST: {
         const auto* request = reinterpret_cast<const xcb_selection_request_event_t*>(event);
-        if (request->selection == m_clipboardAtom && request->requestor != m_ignoredRequestor) {
+        if (request->selection == m_clipboardAtom && request->requestor != m_ignoredRequestor
+            && (m_pasteClient == 0 || (request->requestor & m_clientMask) == m_pasteClient)) {
             m_lastRequest = Clock::now();
             if (m_textTargets.contains(request->target))
                 m_textRequested = true;

@@ -54,6 +54,10 @@ private:
     QList<quint32> m_textTargets;
     quint32 m_utf8Atom = 0;
     quint32 m_ignoredRequestor = 0;
+    // The X client that has the keyboard focus while a paste is waited for (its windows' id base):
+    // only its requests are the paste; a clipboard manager's request for the new text is not.
+    quint32 m_pasteClient = 0;
+    quint32 m_clientMask = 0;
 
     int m_depth = 0; // waits running, counting nested ones
     QList<std::array<char, 32>> m_held;
