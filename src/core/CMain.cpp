@@ -141,9 +141,10 @@ namespace {
 hook::HookConfig LoadHookConfig(int clipboardMgrKeys)
 {
     std::unique_ptr<QSettings> settings(OpenSettings());
-    // WORKAROUND: holding the keys typed during an expansion (HookConfig::SetHoldKeysOnExpand) now
-    // and then replays the chord's own Space after the text; it stays off until that is mended.
-    return hook::HookConfig::Load(*settings, clipboardMgrKeys);
+    hook::HookConfig config = hook::HookConfig::Load(*settings, clipboardMgrKeys);
+    // Keys the user types while an expansion runs are held and come after its text.
+    config.SetHoldKeysOnExpand(true);
+    return config;
 }
 
 int StartHook(int clipboardMgrKeys)
