@@ -379,7 +379,10 @@ void CMain::MakeShortcutFromText(const QString& text)
 void CMain::ReloadShortcuts()
 {
     // The new store is loaded before the old one goes, so a data file that cannot be read leaves
-    // the shortcuts in use as they were.
+    // the shortcuts in use as they were. Something that is no file (a named pipe would hang the
+    // tray) is never opened.
+    if (const QString kind = data::SpecialFileKind(m_strDatabase); !kind.isEmpty())
+        throw data::DatabaseError(QStringLiteral("It is %1, not a file.").arg(kind), m_strDatabase);
     auto* fresh = new CShortcut(m_strDatabase);
     delete m_pShortcut;
     m_pShortcut = fresh;

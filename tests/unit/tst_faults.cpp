@@ -214,6 +214,34 @@ private slots:
         VerifyCases();
     }
 
+    // Another data file chosen in the Properties dialog: one that cannot be used is refused with a
+    // message naming it, and the shortcuts in use stay; a good one is used at once.
+    void AnotherDataFileChosen()
+    {
+        Fixture f;
+        const QString kind = "another data file chosen";
+        const QList<QPair<QString, std::function<void(const QString&)>>> files = {
+            {"a named pipe", [](const QString& path) { QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0); }},
+            {"a folder", [](const QString& path) { QVERIFY(QDir().mkdir(path)); }},
+            {"a text file", [](const QString& path) { QFile file(path); QVERIFY(file.open(QIODevice::WriteOnly)); file.write("notes"); }},
+            {"a good data file", [](const QString& path) { CreateDatabase(path); Database(path).Execute("insert into Shortcuts values(0,'other','','t')"); }},
+        };
+        for (int i = 0; i < files.size(); ++i) {
+            const QString path = f.workspace.File(QString("chosen%1.dbf").arg(i)), previous = f.main.m_strDatabase;
+            files[i].second(path);
+            f.main.m_strDatabase = path;
+            try {
+                f.main.ReloadShortcuts();
+                Tried(kind, f.main.FindShortcut("other") ? Exact : Failed, files[i].first, "the new file's shortcuts not found");
+            } catch (const DatabaseError& error) {
+                f.main.m_strDatabase = previous;
+                const bool kept = error.UserText().contains(path) && f.main.FindShortcut("kept0");
+                Tried(kind, kept ? Refused : Failed, files[i].first, error.UserText());
+            }
+        }
+        VerifyCases();
+    }
+
     // A kill at a random moment of a write of many rows leaves one of its two states, never a mix.
     void KilledInTheMiddleOfAMultiRowWrite_data()
     {
