@@ -1,5 +1,7 @@
 #include "data/DataFile.h"
 
+#include "data/ColumnWidths.h"
+
 #include "platform/MessageBox.h"
 
 #include <QDir>
@@ -29,11 +31,14 @@ const QStringList& SchemaStatements()
 const std::vector<ColumnLimit>& ColumnLimits()
 {
     static const std::vector<ColumnLimit> limits = {
-        {"Shortcuts", "s_shortcut", 12}, {"Shortcuts", "s_desc", 64},   {"Shortcuts", "s_text", 255},
-        {"SourceLib", "l_lang", 20},     {"SourceLib", "l_field", 30},  {"SourceLib", "l_desc", 120},
-        {"SourceLib", "l_path", 120},    {"SourceLib", "l_openwith", 100}, {"SourceLib", "l_filename", 30},
-        {"Env", "e_name", 20},           {"Env", "e_desc", 60},         {"EnvApps", "a_name", 20},
-        {"EnvApps", "a_cmdline", 60},    {"EnvApps", "a_path", 100},    {"Clipboard", "c_text", 120},
+        {"Shortcuts", "s_shortcut", kShortcutWidth},    {"Shortcuts", "s_desc", kShortcutDescWidth},
+        {"Shortcuts", "s_text", kShortcutTextWidth},    {"SourceLib", "l_lang", kSourceLangWidth},
+        {"SourceLib", "l_field", kSourceFieldWidth},    {"SourceLib", "l_desc", kSourceDescWidth},
+        {"SourceLib", "l_path", kSourcePathWidth},      {"SourceLib", "l_openwith", kSourceOpenWithWidth},
+        {"SourceLib", "l_filename", kSourceFileNameWidth}, {"Env", "e_name", kEnvNameWidth},
+        {"Env", "e_desc", kEnvDescWidth},               {"EnvApps", "a_name", kAppNameWidth},
+        {"EnvApps", "a_cmdline", kAppCmdLineWidth},     {"EnvApps", "a_path", kAppPathWidth},
+        {"Clipboard", "c_text", kClipboardTextWidth},
     };
     return limits;
 }
