@@ -27,4 +27,12 @@ QString FolderToExplore(const QString& path);
 // file need not exist.
 bool IsApplicationPathValid(const QString& path);
 
+// Where Quillbox's installed shared file name is (the help page): in the install tree beside the
+// program (<prefix>/share/quillbox), otherwise in the desktop's data folders (~/.local/share,
+// /usr/local/share, /usr/share, each with quillbox/). Empty when it is in none of them.
+QString InstalledFile(const QString& name);
+
+// The place of name in the install tree beside the program, whether or not it is there.
+QString InstallTreeFile(const QString& name);
+
 } // namespace platform

@@ -1,8 +1,10 @@
-// Splitting a parameter string into the arguments a started program receives.
+// Splitting a parameter string into the arguments a started program receives, and quoting a path
+// or command line so that it arrives as exactly one argument.
 #include "platform/CmdLine.h"
 
 #include <QtTest>
 
+using platform::QuoteArgument;
 using platform::SplitCommandLine;
 
 class TestCmdLine : public QObject {
@@ -11,6 +13,8 @@ class TestCmdLine : public QObject {
 private slots:
     void Split_data();
     void Split();
+    void QuotedIsOneArgument_data();
+    void QuotedIsOneArgument();
 };
 
 void TestCmdLine::Split_data()
@@ -38,6 +42,27 @@ void TestCmdLine::Split()
     QFETCH(QString, parameters);
     QFETCH(QStringList, arguments);
     QCOMPARE(SplitCommandLine(parameters), arguments);
+}
+
+void TestCmdLine::QuotedIsOneArgument_data()
+{
+    // A file name on this system may hold any character but '/'.
+    QTest::addColumn<QString>("argument");
+    QTest::newRow("plain") << "/src/main.c";
+    QTest::newRow("blanks and tabs") << "/my src/a  b\t.c";
+    QTest::newRow("quote splitting it") << "/tmp/a\" --evil \"b.c";
+    QTest::newRow("starts and ends with a quote") << "\"/x\"";
+    QTest::newRow("quotes only") << "\"\"\"\"";
+    QTest::newRow("leading dash") << "-rf";
+    QTest::newRow("backslashes before a quote") << "/a\\\"\\";
+    QTest::newRow("line break and non-ASCII") << "/é\n\U0001F600.txt";
+    QTest::newRow("empty") << "";
+}
+
+void TestCmdLine::QuotedIsOneArgument()
+{
+    QFETCH(QString, argument);
+    QCOMPARE(SplitCommandLine(QuoteArgument(argument)), QStringList{argument});
 }
 
 QTEST_APPLESS_MAIN(TestCmdLine)
