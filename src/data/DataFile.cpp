@@ -171,13 +171,15 @@ QString FirstFreeBackupName()
 namespace {
 
 // Sets an existing file aside under the first free backup name, for its owner only; tells the user
-// when it cannot, ending the message with then.
-bool SetAside(const QString& path, const QString& then)
+// when it cannot, ending the message with then. *kept is the backup's full path.
+bool SetAside(const QString& path, const QString& then, QString* kept = nullptr)
 {
     const QString backup = FirstFreeBackupName();
     QFile file(path);
     if (file.rename(backup)) {
         KeepPrivate(backup);
+        if (kept)
+            *kept = QDir::current().absoluteFilePath(backup);
         return true;
     }
     platform::ShowMessage(QStringLiteral("The data file %1 could not be kept as %2: %3\n%4")
@@ -352,17 +354,27 @@ DataFileState EnsureDataFile(const QString& path, bool firstRun)
         if (answer != platform::IDYES)
             return DataFileState::Declined;
     }
+    QString kept;
     if (readable) {
         // A first run starts with an empty file and keeps the old one; if it cannot be kept aside,
         // it stays in use rather than being lost.
-        if (!SetAside(path, QStringLiteral("Quillbox goes on with the file as it is.")))
+        if (!SetAside(path, QStringLiteral("Quillbox goes on with the file as it is."), &kept))
             return UseExisting(path);
     } else if (QFileInfo::exists(path)) {
         // A file that is there but cannot be read is kept under a backup name, never overwritten.
-        if (!SetAside(path, QStringLiteral("Quillbox goes on with the file as it is.")))
+        if (!SetAside(path, QStringLiteral("Quillbox goes on with the file as it is."), &kept))
             return DataFileState::Failed;
     }
-    return Create(path);
+    const DataFileState state = Create(path);
+    // The shortcuts and the rest seem gone: the user learns where they are.
+    if (!kept.isEmpty() && state == DataFileState::Ready)
+        platform::ShowMessage(QStringLiteral("Quillbox starts with a new, empty data file %1, as on its first run.\n"
+                                             "The data file that was there is kept as %2%3")
+                                  .arg(path, kept,
+                                       readable ? QStringLiteral("; choose it in Properties to use it again.")
+                                                : QStringLiteral(".")),
+                              platform::MsgStyle::Plain);
+    return state;
 }
 
 int NextRowId(Database& db, const QString& table, const QString& idColumn)
