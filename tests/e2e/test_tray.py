@@ -49,17 +49,6 @@ class TrayTest(unittest.TestCase):
             self.assertEqual(settings.get("MaxClipboardItems"), "25")
             self.assertEqual(os.path.realpath(settings.get("database", "")), os.path.realpath(os.path.join(s.cwd, "qbdat.dbf")))
 
-    def test_first_run_says_where_the_old_data_file_went(self):
-        # A lost settings file is a first run: the data file there is set aside and the user told.
-        with Session(self) as s:
-            qb = s.start_quillbox(settings={}, files={"qbdat.dbf": b"the old shortcuts"}, wait_tray=False)
-            qb.answer("Return")
-            qb.wait_tray()
-            backup = os.path.join(s.cwd, "qbdat.v0")
-            self.assertIn(f"kept as {backup}; choose it in Properties", qb.log())
-            with open(backup, "rb") as f:
-                self.assertEqual(f.read(), b"the old shortcuts")
-
     def test_signals_while_a_question_is_open(self):
         # The Quit question, and the start-up question about a data file that is no data file:
         # SIGTERM and SIGHUP close the box and end Quillbox in order; the file is left as it was.

@@ -131,57 +131,35 @@ private slots:
     }
 
     // Every edit takes, typed or pasted, no more than the data file's column keeps.
-    void EditsTakeNoMoreThanTheirColumns_data()
-    {
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<QString>("column");
-        const QList<std::array<const char*, 3>> rows = {
-            {"shortcut", "Shortcut:", "s_shortcut"},     {"shortcut", "Description:", "s_desc"},
-            {"shortcut", "Text:", "s_text"},             {"source", "Language:", "l_lang"},
-            {"source", "Category:", "l_field"},          {"source", "Description:", "l_desc"},
-            {"source", "File path:", "l_path"},          {"environment", "Environment name:", "e_name"},
-            {"environment", "Description:", "e_desc"},   {"application", "Path:", "a_path"},
-            {"application", "Command line:", "a_cmdline"}, {"application", "Application name:", "a_name"}};
-        for (const auto& [page, label, column] : rows)
-            QTest::addRow("%s %s", page, label) << page << label << column;
-    }
-
     void EditsTakeNoMoreThanTheirColumns()
     {
-        QFETCH(QString, page);
-        QFETCH(QString, label);
-        QFETCH(QString, column);
         ServiceFixture f;
-        std::unique_ptr<QWidget> widget;
-        if (page == "shortcut")
-            widget = std::make_unique<CNewShortcutPage>();
-        else if (page == "source")
-            widget = std::make_unique<CNewSourcePage>();
-        else if (page == "environment")
-            widget = std::make_unique<CNewEnvPage>();
-        else
-            widget = std::make_unique<CAppPropertiesDlg>();
-        QWidget* edit = nullptr;
-        for (QLabel* candidate : widget->findChildren<QLabel*>())
-            if (candidate->text() == label)
-                edit = candidate->buddy();
-        int width = 0;
-        for (const data::ColumnLimit& limit : data::ColumnLimits())
-            if (column == limit.column)
-                width = limit.width;
-        const QString pasted = QString(width, 'x') + QString::fromUtf8("\U0001F600 over");
-        QString held;
-        if (auto* combo = qobject_cast<QComboBox*>(edit))
-            edit = combo->lineEdit();
-        if (auto* line = qobject_cast<QLineEdit*>(edit)) {
-            line->insert(pasted);
-            held = line->text();
-        } else if (auto* text = qobject_cast<QPlainTextEdit*>(edit)) {
-            text->insertPlainText(pasted);
-            held = text->toPlainText();
+        CNewShortcutPage shortcut;
+        CNewSourcePage source;
+        CNewEnvPage environment;
+        CAppPropertiesDlg application;
+        const QList<std::tuple<QWidget*, QString, QString>> fields = {
+            {&shortcut, "Shortcut:", "s_shortcut"},  {&shortcut, "Description:", "s_desc"},
+            {&shortcut, "Text:", "s_text"},          {&source, "Language:", "l_lang"},
+            {&source, "Category:", "l_field"},       {&source, "Description:", "l_desc"},
+            {&source, "File path:", "l_path"},       {&environment, "Environment name:", "e_name"},
+            {&environment, "Description:", "e_desc"}, {&application, "Path:", "a_path"},
+            {&application, "Command line:", "a_cmdline"}, {&application, "Application name:", "a_name"}};
+        for (const auto& [page, label, column] : fields) {
+            QWidget* edit = nullptr;
+            for (QLabel* candidate : page->findChildren<QLabel*>())
+                edit = candidate->text() == label ? candidate->buddy() : edit;
+            int width = 0;
+            for (const data::ColumnLimit& limit : data::ColumnLimits())
+                width = column == limit.column ? limit.width : width;
+            if (auto* combo = qobject_cast<QComboBox*>(edit))
+                edit = combo->lineEdit();
+            const QString pasted = QString(width, 'x') + QString::fromUtf8("\U0001F600 over");
+            auto* line = qobject_cast<QLineEdit*>(edit);
+            auto* text = qobject_cast<QPlainTextEdit*>(edit);
+            line ? line->insert(pasted) : text->insertPlainText(pasted);
+            QCOMPARE(line ? line->text() : text->toPlainText(), QString(width, 'x'));
         }
-        QCOMPARE(held, QString(width, 'x'));
     }
 
     void OpenStartsTheEditorOrTheAssociatedApplicationInTheFilesFolder_data()
