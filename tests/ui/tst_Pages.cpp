@@ -139,10 +139,9 @@ private slots:
         CNewEnvPage environment;
         CAppPropertiesDlg application;
         const QList<std::tuple<QWidget*, QString, QString>> fields = {
-            {&shortcut, "Shortcut:", "s_shortcut"},  {&shortcut, "Description:", "s_desc"},
-            {&shortcut, "Text:", "s_text"},          {&source, "Language:", "l_lang"},
-            {&source, "Category:", "l_field"},       {&source, "Description:", "l_desc"},
-            {&source, "File path:", "l_path"},       {&environment, "Environment name:", "e_name"},
+            {&shortcut, "Shortcut:", "s_shortcut"}, {&shortcut, "Description:", "s_desc"}, {&shortcut, "Text:", "s_text"},
+            {&source, "Language:", "l_lang"}, {&source, "Category:", "l_field"}, {&source, "Description:", "l_desc"},
+            {&source, "File path:", "l_path"}, {&environment, "Environment name:", "e_name"},
             {&environment, "Description:", "e_desc"}, {&application, "Path:", "a_path"},
             {&application, "Command line:", "a_cmdline"}, {&application, "Application name:", "a_name"}};
         for (const auto& [page, label, column] : fields) {
@@ -152,10 +151,8 @@ private slots:
             int width = 0;
             for (const data::ColumnLimit& limit : data::ColumnLimits())
                 width = column == limit.column ? limit.width : width;
-            if (auto* combo = qobject_cast<QComboBox*>(edit))
-                edit = combo->lineEdit();
             const QString pasted = QString(width, 'x') + QString::fromUtf8("\U0001F600 over");
-            auto* line = qobject_cast<QLineEdit*>(edit);
+            auto* line = edit->inherits("QComboBox") ? edit->findChild<QLineEdit*>() : qobject_cast<QLineEdit*>(edit);
             auto* text = qobject_cast<QPlainTextEdit*>(edit);
             line ? line->insert(pasted) : text->insertPlainText(pasted);
             QCOMPARE(line ? line->text() : text->toPlainText(), QString(width, 'x'));

@@ -48,14 +48,11 @@ void TestCmdLine::QuotedIsOneArgument_data()
 {
     // A file name on this system may hold any character but '/'.
     QTest::addColumn<QString>("argument");
-    QTest::newRow("plain") << "/src/main.c";
-    QTest::newRow("blanks and tabs") << "/my src/a  b\t.c";
+    QTest::newRow("blanks, tab, line break") << "/my src/a  b\t\n.c";
     QTest::newRow("quote splitting it") << "/tmp/a\" --evil \"b.c";
-    QTest::newRow("starts and ends with a quote") << "\"/x\"";
+    QTest::newRow("quotes at both ends, backslash") << "\"/x\\\"";
     QTest::newRow("quotes only") << "\"\"\"\"";
     QTest::newRow("leading dash") << "-rf";
-    QTest::newRow("backslashes before a quote") << "/a\\\"\\";
-    QTest::newRow("line break and non-ASCII") << "/é\n\U0001F600.txt";
     QTest::newRow("empty") << "";
 }
 
