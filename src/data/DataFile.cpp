@@ -1,7 +1,6 @@
 #include "data/DataFile.h"
 
 #include "data/ColumnWidths.h"
-
 #include "platform/MessageBox.h"
 
 #include <QDir>

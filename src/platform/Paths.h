@@ -1,7 +1,7 @@
 #pragma once
 // Splitting paths at their last separator. Both '\' and '/' separate, so a path written for
 // Windows (C:\src\main.c) and a Linux one (/home/me/src/main.c) split alike and data files carry
-// over between the two.
+// over between the two. And where Quillbox's installed files are.
 #include <QString>
 
 namespace platform {
