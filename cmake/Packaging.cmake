@@ -23,7 +23,6 @@ if(CMAKE_LIBRARY_ARCHITECTURE AND NOT CMAKE_INSTALL_LIBDIR MATCHES "/${CMAKE_LIB
 else()
   set(QB_PRIVATE_LIBDIR ${CMAKE_INSTALL_LIBDIR}/quillbox)
 endif()
-set(QB_SHARE_DIR ${CMAKE_INSTALL_DATADIR}/quillbox)
 set(QB_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/quillbox)
 set(qb_pkg_dir ${CMAKE_SOURCE_DIR}/packaging)
 set(qb_pkg_out ${CMAKE_BINARY_DIR}/packaging)

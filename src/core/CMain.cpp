@@ -5,9 +5,11 @@
 #include "core/Preferences.h"
 #include "data/CClipboard.h"
 #include "data/CShortcut.h"
+#include "data/ColumnWidths.h"
 #include "data/DataFile.h"
 #include "data/DatabaseError.h"
 #include "data/ShortcutName.h"
+#include "data/Text.h"
 #include "hook/HookConfig.h"
 #include "hook/HookInstaller.h"
 #include "hook/qbhook/HookMessage.h"
@@ -366,6 +368,11 @@ bool CMain::ShortcutTextExists(const QString& text)
 
 void CMain::MakeShortcutFromText(const QString& text)
 {
+    // A text longer than a shortcut's text can be is not made a shortcut; the item stays as it is.
+    if (data::CharCount(text) > data::kShortcutTextWidth) {
+        qCDebug(lcClipboard) << "item not made a shortcut: longer than" << data::kShortcutTextWidth << "characters";
+        return;
+    }
     auto* record = new ShortcutRecord;
     record->text = text;
     record->shortcut = data::MakeFreeShortcutName(text, [this](const QString& name) { return FindShortcut(name) != nullptr; });

@@ -3,7 +3,10 @@
 #include "core/CMain.h"
 
 #include "core/LogCategories.h"
+#include "platform/CmdLine.h"
 #include "platform/Paths.h"
+
+#include <QFileInfo>
 
 QList<data::SourceRecord> CMain::GetSources()
 {
@@ -31,10 +34,13 @@ bool CMain::OpenSource(int id, const QString& path, QString* error)
     platform::IShell& shell = *Platform().shell;
     if (data::OpenWith(m_strDatabase, id) != data::kOpenWithEditor)
         return shell.ShellExecute(path, QString(), folder, error);
+    // The editor gets the whole path, so that neither a file name starting with '-' reads as an
+    // option nor a relative path is taken from the editor's own folder.
+    const QString file = QFileInfo(path).absoluteFilePath();
     if (m_strEditorPath == QLatin1String("notepad"))
-        return shell.OpenInDefaultEditor(path, folder, error);
-    // Quoted, so that a path with blanks reaches the editor as one argument.
-    return shell.ShellExecute(m_strEditorPath, QLatin1Char('"') + path + QLatin1Char('"'), folder, error);
+        return shell.OpenInDefaultEditor(file, folder, error);
+    // Quoted, so that the path reaches the editor as exactly one argument whatever it holds.
+    return shell.ShellExecute(m_strEditorPath, platform::QuoteArgument(file), folder, error);
 }
 
 QList<data::EnvRecord> CMain::GetEnvironments()
@@ -63,8 +69,7 @@ QStringList CMain::LaunchEnvironment(int envId)
     QStringList failures;
     for (const data::AppRecord& app : data::LoadApps(m_strDatabase, envId)) {
         // The whole command line is one argument of the program, as it was typed.
-        const QString parameters =
-            app.cmdLine.isEmpty() ? QString() : QLatin1Char('"') + app.cmdLine + QLatin1Char('"');
+        const QString parameters = app.cmdLine.isEmpty() ? QString() : platform::QuoteArgument(app.cmdLine);
         const QString folder = platform::FolderOf(app.path);
         qCDebug(lcEnvironments).noquote() << "environment" << envId << "starts" << app.path << "in" << folder;
         QString error;

@@ -7,3 +7,5 @@ Q_DECLARE_LOGGING_CATEGORY(lcHook)
 Q_DECLARE_LOGGING_CATEGORY(lcTray)
 Q_DECLARE_LOGGING_CATEGORY(lcClipboard)
 Q_DECLARE_LOGGING_CATEGORY(lcEnvironments)
+// Every message box's text, as it opens.
+Q_DECLARE_LOGGING_CATEGORY(lcMessages)

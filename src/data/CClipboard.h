@@ -1,6 +1,8 @@
 #pragma once
 // The clipboard history: an ordered, bounded list of texts with a use count each. It lives in
 // memory; the Clipboard table holds a copy only when the history is saved.
+#include "data/ColumnWidths.h"
+
 #include <QList>
 #include <QString>
 #include <functional>
@@ -24,7 +26,7 @@ public:
     // The text GetNext gives out at the end of an iteration.
     static inline const QString End = QStringLiteral("FAIL");
     // The width of the Clipboard table's text column: a longer item is saved cut to it.
-    static constexpr int SavedTextWidth = 120;
+    static constexpr int SavedTextWidth = data::kClipboardTextWidth;
 
     explicit CClipboard(ClipboardContext context);
     virtual ~CClipboard();

@@ -1,5 +1,6 @@
 #include "data/DataFile.h"
 
+#include "data/ColumnWidths.h"
 #include "platform/MessageBox.h"
 
 #include <QDir>
@@ -29,11 +30,14 @@ const QStringList& SchemaStatements()
 const std::vector<ColumnLimit>& ColumnLimits()
 {
     static const std::vector<ColumnLimit> limits = {
-        {"Shortcuts", "s_shortcut", 12}, {"Shortcuts", "s_desc", 64},   {"Shortcuts", "s_text", 255},
-        {"SourceLib", "l_lang", 20},     {"SourceLib", "l_field", 30},  {"SourceLib", "l_desc", 120},
-        {"SourceLib", "l_path", 120},    {"SourceLib", "l_openwith", 100}, {"SourceLib", "l_filename", 30},
-        {"Env", "e_name", 20},           {"Env", "e_desc", 60},         {"EnvApps", "a_name", 20},
-        {"EnvApps", "a_cmdline", 60},    {"EnvApps", "a_path", 100},    {"Clipboard", "c_text", 120},
+        {"Shortcuts", "s_shortcut", kShortcutWidth},    {"Shortcuts", "s_desc", kShortcutDescWidth},
+        {"Shortcuts", "s_text", kShortcutTextWidth},    {"SourceLib", "l_lang", kSourceLangWidth},
+        {"SourceLib", "l_field", kSourceFieldWidth},    {"SourceLib", "l_desc", kSourceDescWidth},
+        {"SourceLib", "l_path", kSourcePathWidth},      {"SourceLib", "l_openwith", kSourceOpenWithWidth},
+        {"SourceLib", "l_filename", kSourceFileNameWidth}, {"Env", "e_name", kEnvNameWidth},
+        {"Env", "e_desc", kEnvDescWidth},               {"EnvApps", "a_name", kAppNameWidth},
+        {"EnvApps", "a_cmdline", kAppCmdLineWidth},     {"EnvApps", "a_path", kAppPathWidth},
+        {"Clipboard", "c_text", kClipboardTextWidth},
     };
     return limits;
 }
@@ -166,13 +170,15 @@ QString FirstFreeBackupName()
 namespace {
 
 // Sets an existing file aside under the first free backup name, for its owner only; tells the user
-// when it cannot, ending the message with then.
-bool SetAside(const QString& path, const QString& then)
+// when it cannot, ending the message with then. *kept is the backup's full path.
+bool SetAside(const QString& path, const QString& then, QString* kept = nullptr)
 {
     const QString backup = FirstFreeBackupName();
     QFile file(path);
     if (file.rename(backup)) {
         KeepPrivate(backup);
+        if (kept)
+            *kept = QDir::current().absoluteFilePath(backup);
         return true;
     }
     platform::ShowMessage(QStringLiteral("The data file %1 could not be kept as %2: %3\n%4")
@@ -347,17 +353,27 @@ DataFileState EnsureDataFile(const QString& path, bool firstRun)
         if (answer != platform::IDYES)
             return DataFileState::Declined;
     }
+    QString kept;
     if (readable) {
         // A first run starts with an empty file and keeps the old one; if it cannot be kept aside,
         // it stays in use rather than being lost.
-        if (!SetAside(path, QStringLiteral("Quillbox goes on with the file as it is.")))
+        if (!SetAside(path, QStringLiteral("Quillbox goes on with the file as it is."), &kept))
             return UseExisting(path);
     } else if (QFileInfo::exists(path)) {
         // A file that is there but cannot be read is kept under a backup name, never overwritten.
-        if (!SetAside(path, QStringLiteral("Quillbox goes on with the file as it is.")))
+        if (!SetAside(path, QStringLiteral("Quillbox goes on with the file as it is."), &kept))
             return DataFileState::Failed;
     }
-    return Create(path);
+    const DataFileState state = Create(path);
+    // The shortcuts and the rest seem gone: the user learns where they are.
+    if (!kept.isEmpty() && state == DataFileState::Ready)
+        platform::ShowMessage(QStringLiteral("Quillbox starts with a new, empty data file %1, as on its first run.\n"
+                                             "The data file that was there is kept as %2%3")
+                                  .arg(path, kept,
+                                       readable ? QStringLiteral("; choose it in Properties to use it again.")
+                                                : QStringLiteral(".")),
+                              platform::MsgStyle::Plain);
+    return state;
 }
 
 int NextRowId(Database& db, const QString& table, const QString& idColumn)

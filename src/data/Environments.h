@@ -3,17 +3,12 @@
 // is one row of Env; each of its applications is one row of EnvApps naming it by a_e_id. Every
 // operation opens the data file at dbPath for itself and throws DatabaseError when the file or a
 // statement fails.
+#include "data/ColumnWidths.h"
+
 #include <QList>
 #include <QString>
 
 namespace data {
-
-// The widths of the columns an environment is stored in.
-constexpr int kEnvNameWidth = 20;
-constexpr int kEnvDescWidth = 60;
-constexpr int kAppNameWidth = 20;
-constexpr int kAppCmdLineWidth = 60;
-constexpr int kAppPathWidth = 100;
 
 struct AppRecord {
     QString name;

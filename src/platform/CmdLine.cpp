@@ -40,4 +40,11 @@ QStringList SplitCommandLine(const QString& parameters)
     return arguments;
 }
 
+QString QuoteArgument(const QString& argument)
+{
+    QString quoted = argument;
+    quoted.replace(QLatin1String("\""), QLatin1String("\"\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
 } // namespace platform

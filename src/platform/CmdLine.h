@@ -17,4 +17,9 @@ namespace platform {
 // splitCommand drops.
 QStringList SplitCommandLine(const QString& parameters);
 
+// The parameter string that SplitCommandLine reads back as exactly one argument, argument itself,
+// whatever it holds (blanks, double quotes, or nothing at all): it is put in double quotes, and
+// each double quote in it is written as three.
+QString QuoteArgument(const QString& argument);
+
 } // namespace platform

@@ -21,6 +21,11 @@ int ShowMessage(const QString& text, MsgStyle style)
     return QuitAnswer(style);
 }
 
+void ReportCannotOpen(const QString& what, const QString& why)
+{
+    ShowMessage(QStringLiteral("Quillbox could not open %1:\n%2").arg(what, why), MsgStyle::Exclamation);
+}
+
 int QuitAnswer(MsgStyle style)
 {
     switch (style) {

@@ -30,6 +30,10 @@ using MessageHandler = std::function<int(const QString& text, MsgStyle style)>;
 // command, a signal) closes with that same answer.
 int ShowMessage(const QString& text, MsgStyle style);
 
+// The one message for a file, folder or program that could not be opened: what, and the system's
+// reason why.
+void ReportCannotOpen(const QString& what, const QString& why);
+
 // The answer that leaves things as they are and lets the program end: No, Quit, or OK.
 int QuitAnswer(MsgStyle style);
 

@@ -1,5 +1,9 @@
 #include "platform/Paths.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <algorithm>
 
 namespace platform {
@@ -33,6 +37,19 @@ QString FolderToExplore(const QString& path)
 bool IsApplicationPathValid(const QString& path)
 {
     return LastSeparator(path) > 0;
+}
+
+QString InstallTreeFile(const QString& name)
+{
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" QB_SHARE_FROM_BIN "/") + name);
+}
+
+QString InstalledFile(const QString& name)
+{
+    const QString beside = InstallTreeFile(name);
+    if (QFileInfo(beside).isFile())
+        return beside;
+    return QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("quillbox/") + name);
 }
 
 } // namespace platform

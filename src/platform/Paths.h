@@ -1,7 +1,7 @@
 #pragma once
 // Splitting paths at their last separator. Both '\' and '/' separate, so a path written for
 // Windows (C:\src\main.c) and a Linux one (/home/me/src/main.c) split alike and data files carry
-// over between the two.
+// over between the two. And where Quillbox's installed files are.
 #include <QString>
 
 namespace platform {
@@ -26,5 +26,13 @@ QString FolderToExplore(const QString& path);
 // name ("notepad.exe", "gedit") is refused and "C:\Tools\" or "/usr/bin/gedit" is accepted. The
 // file need not exist.
 bool IsApplicationPathValid(const QString& path);
+
+// Where Quillbox's installed shared file name is (the help page): in the install tree beside the
+// program (<prefix>/share/quillbox), otherwise in the desktop's data folders (~/.local/share,
+// /usr/local/share, /usr/share, each with quillbox/). Empty when it is in none of them.
+QString InstalledFile(const QString& name);
+
+// The place of name in the install tree beside the program, whether or not it is there.
+QString InstallTreeFile(const QString& name);
 
 } // namespace platform

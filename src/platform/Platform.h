@@ -88,8 +88,8 @@ public:
     virtual bool Explore(const QString& folder, QString* error) = 0;
     // Opens path in the desktop's default text editor, in directory.
     virtual bool OpenInDefaultEditor(const QString& path, const QString& directory, QString* error) = 0;
-    // Opens a document (the help page) with the desktop's default handler; failures are silent.
-    virtual void OpenDocument(const QString& path) = 0;
+    // Opens a document (the help page) with the desktop's default handler.
+    virtual bool OpenDocument(const QString& path, QString* error) = 0;
 };
 
 // The mark password managers put on a text that no clipboard history may keep: a target of this

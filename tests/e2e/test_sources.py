@@ -1,5 +1,6 @@
 """The source library with the real binary: the list key opens Available sources, and Open and
-Explore start the configured editor and the desktop's opener, stood in for by recording scripts."""
+Explore start the configured editor and the desktop's opener, stood in for by recording scripts; the
+editor gets the path as one argument whatever it holds, and an opener that fails is reported."""
 
 import os
 import stat
@@ -41,11 +42,13 @@ class SourceLibraryTest(unittest.TestCase):
             editor, bin_dir = os.path.join(s.root, "tools", "record-editor"), os.path.join(s.root, "tools", "bin")
             recorder(editor, editor_out)
             recorder(os.path.join(bin_dir, "xdg-open"), opener_out)
-            s.write_files({"my src/main file.c": "int main(void) { return 0; }\n", "docs/guide.pdf": "%PDF-1.4\n"})
+            # A file name may hold any character but '/': quotes and blanks stay one argument.
+            name = 'a" --evil "b.c'
+            s.write_files({"my src/" + name: "int main(void) { return 0; }\n", "docs/guide.pdf": "%PDF-1.4\n"})
             src, docs = (os.path.realpath(os.path.join(s.cwd, d)) for d in ("my src", "docs"))
-            source, guide = os.path.join(src, "main file.c"), os.path.join(docs, "guide.pdf")
+            source, guide = os.path.join(src, name), os.path.join(docs, "guide.pdf")
             s.start_quillbox(settings={"Prefrences": {"EditorPath": editor}})
-            rows = [(0, "C", "tools", "", source, "txt", "main file.c"),
+            rows = [(0, "C", "tools", "", source, "txt", name),
                     (1, "Document", "manuals", "the guide", guide, "assoc_app", "guide.pdf")]
             qb = s.restart_quillbox(meanwhile=lambda: s.database(
                 *[("insert into SourceLib values (?, ?, ?, ?, ?, ?, ?)", row) for row in rows]),
@@ -62,6 +65,13 @@ class SourceLibraryTest(unittest.TestCase):
             s.key("Tab", "space")
             wait_until(lambda: len(records(opener_out)) == 2, 10, "xdg-open for the folder")
             self.assertEqual(records(opener_out), [[f"cwd={docs}", f"arg={guide}"], [f"cwd={os.path.realpath(s.cwd)}", f"arg={docs}"]])
+            # An opener that finds no application: its reason is shown, and the sheet stays.
+            with open(os.path.join(bin_dir, "xdg-open"), "w", encoding="utf-8") as f:
+                f.write("#!/bin/sh\necho \"xdg-open: no method available for opening '$1'\" >&2\nexit 3\n")
+            s.key("space")
+            qb.answer("Return")
+            self.assertIn(f"Quillbox could not open {docs}:\nxdg-open: no method available for opening '{docs}'", qb.log())
+            s.activate(sheet)
             # The sheet stays open until Esc, and both files stay in the library.
             s.key("Escape")
             qb.wait_window_gone(sheet)

@@ -8,6 +8,7 @@
 #include "ui/framework/CPropertyPage.h"
 #include "ui/framework/CPropertySheet.h"
 #include "ui/framework/ModalLoop.h"
+#include "ui/framework/Resources.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -130,6 +131,29 @@ private slots:
         QCOMPARE(Saved(f, "UpgradeToShortcut").toInt(), expectedUpgrade);
         QCOMPARE(Saved(f, "ShortcutsCaseSensative").toInt(), 1);
         QCOMPARE(Saved(f, "ClipboardMgrKeys").toInt(), 1);
+    }
+
+    // Help opens the page of the current folder, else the installed one; a missing page or an opener
+    // that fails is said, with the reason. The About picture shows the version --version prints.
+    void HelpOpensThePageHereOrInstalledAndAboutShowsTheVersion()
+    {
+        QVERIFY(ui::BitmapData(172).contains(">Version " QB_VERSION "<"));
+        Fixture f;
+        MessageRecorder messages;
+        qputenv("XDG_DATA_HOME", f.workspace.File("data").toUtf8());
+        qputenv("XDG_DATA_DIRS", f.workspace.File("none").toUtf8()); // not the machine's own
+        f.dlg->OnSystrayHelp();
+        QVERIFY(messages.Last().text.startsWith("Quillbox could not open its help page:\nqbhlp.html is neither in"));
+        for (const QString& page : {f.workspace.File("data/quillbox/qbhlp.html"), f.workspace.File("qbhlp.html")}) {
+            QDir().mkpath(QFileInfo(page).path());
+            QFile(page).open(QIODevice::WriteOnly);
+            f.dlg->OnSystrayHelp();
+            QCOMPARE(f.fakes.shell->calls.last().file, page);
+        }
+        f.fakes.shell->failWith = "xdg-open: no method available";
+        f.dlg->OnSystrayHelp();
+        QCOMPARE(messages.Last().text, "Quillbox could not open " + f.workspace.File("qbhlp.html") + ":\nxdg-open: no method available");
+        QCOMPARE(messages.Count(), 2);
     }
 
     void SheetToldToQuitEndsWithinASecond()

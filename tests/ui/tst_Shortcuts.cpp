@@ -3,6 +3,8 @@
 #include "ServiceFixture.h"
 #include "data/CShortcut.h"
 #include "ui/MessageRecorder.h"
+#include "ui/clipboard/CClipboardManagerPage.h"
+#include "ui/framework/CReportList.h"
 #include "ui/shortcuts/CShortcutsPropSheet.h"
 
 #include <QLineEdit>
@@ -148,6 +150,30 @@ private slots:
         QCOMPARE(messages.Count(), 2);
     }
 
+    // The second paste of an item makes it a shortcut, unless its text is longer than a shortcut's
+    // text can be: that one is pasted whole every time, and nothing is said.
+    void PastedItemsBecomeShortcutsUnlessTooLong()
+    {
+        for (const int length : {255, 256, 5000}) {
+            ServiceFixture f;
+            MessageRecorder messages;
+            PlayedEditor editor;
+            editor.Attach(f);
+            f.main.m_nUpgradeToShortcut = 2;
+            f.main.m_pPrevForegroundWnd = 7;
+            const QString text(length, 'q');
+            f.main.AddClipboardText(text);
+            CClipboardManagerPage page;
+            for (int paste = 0; paste < 2; ++paste) {
+                page.Fill();
+                page.m_list->SelectRow(0);
+                page.OnInsertText();
+            }
+            QCOMPARE(editor.pasted, (QStringList{text, text}));
+            QCOMPARE(messages.Count(), 0);
+            QCOMPARE(f.main.ShortcutTextExists(text), length <= 255);
+        }
+    }
 };
 
 QTEST_MAIN(TestShortcuts)

@@ -1,8 +1,10 @@
-// Splitting a parameter string into the arguments a started program receives.
+// Splitting a parameter string into the arguments a started program receives, and quoting a path
+// or command line so that it arrives as exactly one argument.
 #include "platform/CmdLine.h"
 
 #include <QtTest>
 
+using platform::QuoteArgument;
 using platform::SplitCommandLine;
 
 class TestCmdLine : public QObject {
@@ -11,6 +13,8 @@ class TestCmdLine : public QObject {
 private slots:
     void Split_data();
     void Split();
+    void QuotedIsOneArgument_data();
+    void QuotedIsOneArgument();
 };
 
 void TestCmdLine::Split_data()
@@ -38,6 +42,24 @@ void TestCmdLine::Split()
     QFETCH(QString, parameters);
     QFETCH(QStringList, arguments);
     QCOMPARE(SplitCommandLine(parameters), arguments);
+}
+
+void TestCmdLine::QuotedIsOneArgument_data()
+{
+    // A file name on this system may hold any character but '/'.
+    QTest::addColumn<QString>("argument");
+    QTest::newRow("blanks, tab, line break") << "/my src/a  b\t\n.c";
+    QTest::newRow("quote splitting it") << "/tmp/a\" --evil \"b.c";
+    QTest::newRow("quotes at both ends, backslash") << "\"/x\\\"";
+    QTest::newRow("quotes only") << "\"\"\"\"";
+    QTest::newRow("leading dash") << "-rf";
+    QTest::newRow("empty") << "";
+}
+
+void TestCmdLine::QuotedIsOneArgument()
+{
+    QFETCH(QString, argument);
+    QCOMPARE(SplitCommandLine(QuoteArgument(argument)), QStringList{argument});
 }
 
 QTEST_APPLESS_MAIN(TestCmdLine)

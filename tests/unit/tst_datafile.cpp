@@ -59,10 +59,13 @@ private slots:
         for (const QString& backup : backupsBefore)
             Touch(backup, "earlier backup");
         QCOMPARE(EnsureDataFile(path, true), DataFileState::Ready);
-        QCOMPARE(messages.Count(), 0);
         QCOMPARE(Rows(path, "Shortcuts"), 0);
-        if (!expectedBackup.isEmpty())
+        // The user is told where the old file went, by its full path.
+        QCOMPARE(messages.Count(), expectedBackup.isEmpty() ? 0 : 1);
+        if (!expectedBackup.isEmpty()) {
             QCOMPARE(Content(expectedBackup), QByteArray("the old file"));
+            QVERIFY2(messages.Last().text.contains(" kept as " + workspace.File(expectedBackup)), qPrintable(messages.Last().text));
+        }
         for (const QString& backup : backupsBefore)
             QCOMPARE(Content(backup), QByteArray("earlier backup"));
     }

@@ -20,9 +20,9 @@ bool FakeShell::OpenInDefaultEditor(const QString& path, const QString& director
     return Record({Operation::OpenInDefaultEditor, path, {}, directory}, error);
 }
 
-void FakeShell::OpenDocument(const QString& path)
+bool FakeShell::OpenDocument(const QString& path, QString* error)
 {
-    calls.append({Operation::OpenDocument, path, {}, {}});
+    return Record({Operation::OpenDocument, path, {}, {}}, error);
 }
 
 bool FakeShell::Record(Call call, QString* error)

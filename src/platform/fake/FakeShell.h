@@ -6,7 +6,7 @@
 namespace platform {
 
 // Records what the program asks the desktop to start. Every call succeeds unless failWith holds a
-// text, which then comes back as the error (OpenDocument is silent and never fails).
+// text, which then comes back as the error.
 class FakeShell final : public IShell {
 public:
     enum class Operation { ShellExecute, Explore, OpenInDefaultEditor, OpenDocument };
@@ -22,7 +22,7 @@ public:
                       QString* error) override;
     bool Explore(const QString& folder, QString* error) override;
     bool OpenInDefaultEditor(const QString& path, const QString& directory, QString* error) override;
-    void OpenDocument(const QString& path) override;
+    bool OpenDocument(const QString& path, QString* error) override;
 
     QList<Call> calls;
     QString failWith;

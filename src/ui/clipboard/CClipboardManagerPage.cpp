@@ -96,7 +96,6 @@ void CClipboardManagerPage::OnInsertText()
         return;
     CMain* main = GetMain();
     const QString text = main->m_pClipboard->At(item).m_strText;
-    main->UseClipboardItem(item);
     main->Platform().clipboardWriter->SetText(text);
     // Pasted only into a window recorded when the keys opened the sheet; opened from the tray menu,
     // the text waits on the clipboard for the user to paste it.
@@ -104,6 +103,9 @@ void CClipboardManagerPage::OnInsertText()
         main->PasteIntoWindow(main->m_pPrevForegroundWnd);
     if (CPropertySheet* sheet = Sheet())
         sheet->EndDialog(ui::IDQUIT);
+    // Counted once the text is pasted whole: a shortcut that cannot be made from it never cuts the
+    // paste short.
+    main->UseClipboardItem(item);
 }
 
 void CClipboardManagerPage::OnOK()

@@ -1,5 +1,6 @@
 #include "ui/environments/CAppPropertiesDlg.h"
 
+#include "data/ColumnWidths.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "ui/framework/CIconButton.h"
@@ -17,13 +18,14 @@ CAppPropertiesDlg::CAppPropertiesDlg(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Application properties"));
     m_editPath = new QLineEdit(this);
-    ui::LimitChars(m_editPath, MaxPath);
+    ui::LimitChars(m_editPath, data::kAppPathWidth);
     m_editPath->setMinimumWidth(320);
     m_btnBrowse = new CIconButton(151, QStringLiteral("Browse"), this);
     m_btnBrowse->setAutoDefault(false);
     m_editCmdLine = new QLineEdit(this);
+    ui::LimitChars(m_editCmdLine, data::kAppCmdLineWidth);
     m_editName = new QLineEdit(this);
-    ui::LimitChars(m_editName, MaxName);
+    ui::LimitChars(m_editName, data::kAppNameWidth);
     m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
 
     auto* grid = new QGridLayout(this);
@@ -52,7 +54,8 @@ void CAppPropertiesDlg::OnBrowse()
     // Programs here have no extension to filter on: both entries list every file.
     const QString file = QFileDialog::getOpenFileName(this, QString(), QString(),
                                                       QStringLiteral("Program files (*);;All files (*)"));
-    if (!file.isEmpty())
+    // A path the field cannot hold whole is refused, not cut: the path typed so far stays.
+    if (!file.isEmpty() && ui::CheckWidths({{QStringLiteral("Path"), file, data::kAppPathWidth}}))
         m_editPath->setText(QDir::toNativeSeparators(file));
 }
 

@@ -30,7 +30,4 @@ public:
     QLineEdit* m_editName = nullptr;
     CIconButton* m_btnBrowse = nullptr;
     QDialogButtonBox* m_buttons = nullptr;
-
-    static constexpr int MaxPath = 200;
-    static constexpr int MaxName = 20;
 };

@@ -2,7 +2,6 @@
 
 #include "core/CMain.h"
 #include "data/Environments.h"
-#include "data/Text.h"
 #include "platform/MessageBox.h"
 #include "ui/environments/CAppPropertiesDlg.h"
 #include "ui/framework/CIconButton.h"
@@ -22,7 +21,7 @@ CNewEnvPage::CNewEnvPage(QWidget* parent)
     : CPropertyPage(QStringLiteral("New environment"), parent)
 {
     m_editName = new QLineEdit(this);
-    ui::LimitChars(m_editName, MaxName);
+    ui::LimitChars(m_editName, data::kEnvNameWidth);
     m_editDesc = new QPlainTextEdit(this);
     m_editDesc->setTabChangesFocus(true);
     m_editDesc->setFixedHeight(m_editDesc->fontMetrics().lineSpacing() * 3 + 12);
@@ -57,8 +56,8 @@ CNewEnvPage::CNewEnvPage(QWidget* parent)
     grid->setRowStretch(2, 1);
     grid->setColumnStretch(1, 1);
 
-    // The description edit takes no more than MaxDesc characters, typed or pasted.
-    ui::LimitChars(m_editDesc, MaxDesc);
+    // The description edit takes no more than the data file keeps, typed or pasted.
+    ui::LimitChars(m_editDesc, data::kEnvDescWidth);
     connect(m_btnNew, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnNew(); }); });
     connect(m_btnRemove, &CIconButton::clicked, this, [this] { ui::RunHandler([this] { OnRemove(); }); });
     connect(m_btnAddEnvironment, &CIconButton::clicked, this,
@@ -120,16 +119,9 @@ void CNewEnvPage::OnAddEnvironment()
                               platform::MsgStyle::Exclamation);
         return;
     }
-    // Refused rather than cut: the user decides what the shorter description says.
-    if (const int length = data::CharCount(desc); length > data::kEnvDescWidth) {
-        platform::ShowMessage(QStringLiteral("The description can hold at most %1 characters; it has %2. Please "
-                                             "shorten it.")
-                                  .arg(data::kEnvDescWidth)
-                                  .arg(length),
-                              platform::MsgStyle::Exclamation);
-        m_editDesc->setFocus();
+    if (!ui::CheckWidths({{QStringLiteral("Environment name"), name, data::kEnvNameWidth},
+                          {QStringLiteral("Description"), desc, data::kEnvDescWidth}}))
         return;
-    }
     QList<data::AppRecord> apps;
     for (int row = 0; row < m_list->RowCount(); ++row)
         apps.append({m_list->Text(row, NameColumn), m_list->Text(row, CmdLineColumn), m_list->Text(row, PathColumn)});

@@ -30,10 +30,6 @@ public:
     // Columns of the applications list.
     enum Column { FileNameColumn, NameColumn, CmdLineColumn, PathColumn };
 
-    static constexpr int MaxName = 20;
-    // What the description edit takes; the data file keeps fewer (data::kEnvDescWidth).
-    static constexpr int MaxDesc = 100;
-
 protected:
     bool OnSetActive() override;
 

@@ -11,7 +11,7 @@ CPictureCtrl::CPictureCtrl(int bitmapNumber, const QSize& size, QWidget* parent)
     , m_size(size)
     // Drawn by the renderer itself rather than loaded as an image: no image-format plugin is needed,
     // and the picture stays sharp at any scale of the screen.
-    , m_pRenderer(new QSvgRenderer(ui::BitmapPath(bitmapNumber), this))
+    , m_pRenderer(new QSvgRenderer(ui::BitmapData(bitmapNumber), this))
 {
     setFixedSize(size);
 }

@@ -1,5 +1,6 @@
 #include "ui/framework/MessageBox.h"
 
+#include "core/LogCategories.h"
 #include "ui/framework/ModalLoop.h"
 
 #include <QApplication>
@@ -76,6 +77,7 @@ int MessageBox(const QString& text, platform::MsgStyle style)
             box->done(QMessageBox::Cancel);
         });
 
+    qCDebug(lcMessages).noquote() << "message box:" << text;
     const int pressed = box ? box->exec() : QMessageBox::Cancel;
     QAbstractButton* clicked = box ? box->clickedButton() : nullptr;
     const QVariant answer = clicked ? clicked->property(kAnswer) : QVariant();

@@ -14,6 +14,14 @@ QString BitmapPath(int number)
     return QStringLiteral(":/bitmaps/%1.svg").arg(number);
 }
 
+QByteArray BitmapData(int number)
+{
+    QFile file(BitmapPath(number));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll().replace("@QB_VERSION@", QB_VERSION);
+}
+
 QIcon ResourceIcon(int number)
 {
     const QString path = IconPath(number);

@@ -1,6 +1,7 @@
 #include "ui/framework/TextLimit.h"
 
 #include "data/Text.h"
+#include "platform/MessageBox.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -34,6 +35,22 @@ void LimitChars(QPlainTextEdit* edit, int maxChars)
         cursor.setPosition(position);
         edit->setTextCursor(cursor);
     });
+}
+
+bool CheckWidths(std::initializer_list<FieldText> fields)
+{
+    for (const FieldText& field : fields) {
+        const int length = data::CharCount(field.text);
+        if (length <= field.width)
+            continue;
+        platform::ShowMessage(QStringLiteral("The field \"%1\" can hold at most %2 characters; it has %3. Please shorten it.")
+                                  .arg(field.label)
+                                  .arg(field.width)
+                                  .arg(length),
+                              platform::MsgStyle::Exclamation);
+        return false;
+    }
+    return true;
 }
 
 } // namespace ui

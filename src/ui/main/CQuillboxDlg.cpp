@@ -2,6 +2,7 @@
 
 #include "core/CMain.h"
 #include "platform/MessageBox.h"
+#include "platform/Paths.h"
 #include "hook/qbhook/HookMessage.h"
 #include "hook/SharedBlock.h"
 #include "ui/common/CAboutDlg.h"
@@ -303,10 +304,20 @@ void CQuillboxDlg::OnSystrayProperties()
 
 void CQuillboxDlg::OnSystrayHelp()
 {
-    // Looked for in the current directory, like the data file; a missing page shows nothing.
-    const QString path = QDir::current().absoluteFilePath(QStringLiteral("qbhlp.html"));
-    if (QFileInfo::exists(path))
-        GetMain()->Platform().shell->OpenDocument(path);
+    // Looked for in the current directory, like the data file, and then where Quillbox is installed.
+    const QString name = QStringLiteral("qbhlp.html");
+    QString path = QDir::current().absoluteFilePath(name);
+    if (!QFileInfo(path).isFile())
+        path = platform::InstalledFile(name);
+    if (path.isEmpty()) {
+        platform::ReportCannotOpen(QStringLiteral("its help page"),
+                                   QStringLiteral("%1 is neither in %2 nor installed in %3.")
+                                       .arg(name, QDir::currentPath(), platform::FolderOf(platform::InstallTreeFile(name))));
+        return;
+    }
+    QString error;
+    if (!GetMain()->Platform().shell->OpenDocument(path, &error))
+        platform::ReportCannotOpen(path, error);
 }
 
 void CQuillboxDlg::OnSystrayAbout()

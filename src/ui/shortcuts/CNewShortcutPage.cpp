@@ -2,6 +2,7 @@
 
 #include "core/CMain.h"
 #include "data/CShortcut.h"
+#include "data/ColumnWidths.h"
 #include "data/ShortcutName.h"
 #include "platform/MessageBox.h"
 #include "ui/framework/CIconButton.h"
@@ -18,9 +19,11 @@ CNewShortcutPage::CNewShortcutPage(QWidget* parent)
     : CPropertyPage(QStringLiteral("New shortcut"), parent)
 {
     m_editShortcut = new QLineEdit(this);
-    ui::LimitChars(m_editShortcut, MaxShortcut);
+    ui::LimitChars(m_editShortcut, data::kShortcutWidth);
     m_editDesc = new QLineEdit(this);
+    ui::LimitChars(m_editDesc, data::kShortcutDescWidth);
     m_editText = new QPlainTextEdit(this);
+    ui::LimitChars(m_editText, data::kShortcutTextWidth);
     m_editText->setTabChangesFocus(true);
     m_editText->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_btnAdd = new CIconButton(153, QStringLiteral("Add shortcut"), this);
@@ -54,6 +57,10 @@ void CNewShortcutPage::OnAdd()
         platform::ShowMessage(QStringLiteral("Please fill out the text field."), platform::MsgStyle::Exclamation);
         return;
     }
+    if (!ui::CheckWidths({{QStringLiteral("Shortcut"), shortcut, data::kShortcutWidth},
+                          {QStringLiteral("Description"), desc, data::kShortcutDescWidth},
+                          {QStringLiteral("Text"), text, data::kShortcutTextWidth}}))
+        return;
     if (shortcut.isEmpty()) {
         const auto name = data::MakeShortcutName(text, [main](const QString& n) { return main->FindShortcut(n) != nullptr; });
         if (!name) {

@@ -19,6 +19,4 @@ public:
     QPlainTextEdit* m_editText = nullptr;
     CIconButton* m_btnAdd = nullptr;
 
-    // The longest shortcut: what the data file holds and the expansion can select as one word.
-    static constexpr int MaxShortcut = 12;
 };

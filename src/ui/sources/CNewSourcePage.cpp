@@ -1,16 +1,20 @@
 #include "ui/sources/CNewSourcePage.h"
 
 #include "core/CMain.h"
+#include "data/ColumnWidths.h"
 #include "data/SourceLibrary.h"
+#include "data/Text.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "ui/framework/CIconButton.h"
 #include "ui/framework/RunHandler.h"
+#include "ui/framework/TextLimit.h"
 
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -44,9 +48,13 @@ CNewSourcePage::CNewSourcePage(QWidget* parent)
     m_comboLang->addItems(Languages());
     m_comboLang->setCurrentIndex(-1);
     m_comboLang->setEditText(QString());
+    ui::LimitChars(m_comboLang->lineEdit(), data::kSourceLangWidth);
     m_editCategory = new QLineEdit(this);
+    ui::LimitChars(m_editCategory, data::kSourceFieldWidth);
     m_editDesc = new QLineEdit(this);
+    ui::LimitChars(m_editDesc, data::kSourceDescWidth);
     m_editPath = new QLineEdit(this);
+    ui::LimitChars(m_editPath, data::kSourcePathWidth);
     m_btnBrowse = new CIconButton(151, QStringLiteral("Browse"), this);
     m_btnAdd = new CIconButton(153, QStringLiteral("Add source file to library"), this);
 
@@ -89,7 +97,8 @@ void CNewSourcePage::OnBrowse()
     // nothing and the path stays as it was.
     const QString chosen = QFileDialog::getOpenFileName(this, QString(), platform::FolderOf(m_editPath->text()),
                                                         QStringLiteral("All files (*)"));
-    if (!chosen.isEmpty())
+    // A path the field cannot hold whole is refused, not cut: the path typed so far stays.
+    if (!chosen.isEmpty() && ui::CheckWidths({{QStringLiteral("File path"), chosen, data::kSourcePathWidth}}))
         m_editPath->setText(chosen);
 }
 
@@ -109,6 +118,17 @@ void CNewSourcePage::OnAdd()
         return refuse(QStringLiteral("Please select a category."));
     if (record.path.isEmpty())
         return refuse(QStringLiteral("Please select a file."));
+    if (!ui::CheckWidths({{QStringLiteral("Language"), record.lang, data::kSourceLangWidth},
+                          {QStringLiteral("Category"), record.field, data::kSourceFieldWidth},
+                          {QStringLiteral("Description"), record.desc, data::kSourceDescWidth},
+                          {QStringLiteral("File path"), record.path, data::kSourcePathWidth}}))
+        return;
+    // The list shows the file's name in a column of its own, which is narrower.
+    if (const int length = data::CharCount(platform::FileNameOf(record.path)); length > data::kSourceFileNameWidth)
+        return refuse(QStringLiteral("The file name in \"File path\" can hold at most %1 characters; it has %2. "
+                                     "Please choose a file with a shorter name.")
+                          .arg(data::kSourceFileNameWidth)
+                          .arg(length));
 
     // A refused row throws past the clearing: the page keeps what was typed.
     GetMain()->AddSource(record);

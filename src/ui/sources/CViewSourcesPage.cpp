@@ -13,16 +13,6 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-namespace {
-
-void ReportShellFailure(const QString& what, const QString& error)
-{
-    platform::ShowMessage(QStringLiteral("Quillbox could not open %1:\n%2").arg(what, error),
-                          platform::MsgStyle::Exclamation);
-}
-
-} // namespace
-
 CViewSourcesPage::CViewSourcesPage(QWidget* parent)
     : CPropertyPage(QStringLiteral("Available sources"), parent)
 {
@@ -76,7 +66,7 @@ void CViewSourcesPage::OnOpen()
     const QString path = m_list->Text(row, ColPath);
     QString error;
     if (!GetMain()->OpenSource(m_list->Text(row, ColId).toInt(), path, &error))
-        ReportShellFailure(path, error);
+        platform::ReportCannotOpen(path, error);
 }
 
 void CViewSourcesPage::OnExplore()
@@ -85,7 +75,7 @@ void CViewSourcesPage::OnExplore()
     const QString folder = platform::FolderToExplore(row < 0 ? QString() : m_list->Text(row, ColPath));
     QString error;
     if (!GetMain()->Platform().shell->Explore(folder, &error))
-        ReportShellFailure(folder.isEmpty() ? QStringLiteral("the file manager") : folder, error);
+        platform::ReportCannotOpen(folder.isEmpty() ? QStringLiteral("the file manager") : folder, error);
 }
 
 void CViewSourcesPage::OnDelete()
