@@ -79,9 +79,10 @@ int CMain::ResolveShortcut()
 
     ShortcutRecord* record = FindShortcut(word);
     if (!record) {
-        // Move the selection's moving end back: the caret stays where it was, nothing selected.
-        SendKeys({{VK_SHIFT, false}, {VK_CONTROL, false}, {VK_RIGHT, false}, {VK_RIGHT, true},
-                           {VK_CONTROL, true}, {VK_SHIFT, true}});
+        // The selection collapses towards its anchor, the caret as it was: Right alone ends a
+        // selection at its right end in every toolkit, while moving the other end back a word does
+        // not always come back to the same place (GTK's word ends differ from its word starts).
+        SendKeys({{VK_RIGHT, false}, {VK_RIGHT, true}});
         clipboard.SetText(saved);
         return finish(0);
     }
