@@ -5,7 +5,7 @@ set -euo pipefail
 
 build=(cmake ninja-build g++ pkg-config
        qt6-base-dev qt6-svg-dev libsqlite3-dev
-       libx11-dev libx11-xcb-dev libxcb1-dev libxtst-dev libxfixes-dev)
+       libx11-dev libx11-xcb-dev libxcb1-dev libxtst-dev libxfixes-dev libxi-dev libxkbcommon-dev)
 runtime=(qt6-qpa-plugins libqt6svg6 xdg-utils)
 display=(xvfb openbox trayer x11-utils x11-xserver-utils)
 tests=(mousepad featherpad gedit xterm lxterminal xdotool xclip python3 imagemagick

@@ -77,8 +77,44 @@ QStringList CMain::LaunchEnvironment(int envId)
     return failures;
 }
 
+namespace {
+// After a paste the texts that passed come back as soon as the application has fetched its text
+// (then 10 ms of quiet after a text format that may be followed by another), half a second at most.
+constexpr int PasteSettleMs = 10;
+constexpr int PasteBoundMs = 500;
+} // namespace
+
 void CMain::PasteIntoWindow(platform::WindowId window)
 {
     Platform().foreground->SetForegroundWindow(window);
-    Platform().keyboard->Send(platform::PasteKeys);
+    // The clipboard keeps the text, as after a paste into an editor.
+    PasteText(Platform().clipboardWriter->Text(), PasteKindInFront(), nullptr, PasteBoundMs);
+}
+
+TerminalPaste CMain::PasteKindInFront()
+{
+    platform::IForeground& foreground = *Platform().foreground;
+    return m_terminals.PasteOf(foreground.WindowClass(foreground.GetForegroundWindow()));
+}
+
+void CMain::PasteText(const QString& text, TerminalPaste how, const QString* restore, int capMs)
+{
+    platform::IClipboardWriter& clipboard = *Platform().clipboardWriter;
+    const bool primary = how == TerminalPaste::ShiftInsert;
+    const QString savedPrimary = primary ? clipboard.PrimaryText() : QString();
+    clipboard.SetText(text, restore != nullptr);
+    if (primary)
+        clipboard.SetPrimaryText(text, true);
+    if (how == TerminalPaste::ShiftInsert)
+        SendKeys(platform::ShiftInsertKeys);
+    else if (how == TerminalPaste::CtrlShiftV)
+        SendKeys(platform::CtrlShiftVKeys);
+    else
+        SendKeys(platform::PasteKeys);
+    if (restore || primary)
+        Platform().quietWait->WaitForPasteServed(PasteSettleMs, capMs);
+    if (restore)
+        clipboard.SetText(*restore);
+    if (primary)
+        clipboard.SetPrimaryText(savedPrimary);
 }
