@@ -19,7 +19,7 @@ class TerminalTest(unittest.TestCase):
 
     def test_expansion_and_manager_paste_in_terminals(self):
         with Session(self) as s:
-            s.start_quillbox(settings={"Prefrences": {"ClipboardMgrKeys": 0}})
+            s.start_quillbox()
             qb = s.restart_quillbox(meanwhile=lambda: s.database(
                 ("insert into Shortcuts values (0, 'sig', 'signature', ?)", (SIG,)),))
             for kind in TERMINALS:

@@ -316,8 +316,10 @@ void X11Hook::HandleRawEvent(XGenericEventCookie& cookie)
         // A click may put the caret anywhere; the wheel only scrolls.
         if (raw->detail < 4 || raw->detail > 7)
             m_typed.Clear();
-    } else if (cookie.evtype == XI_RawKeyPress && !m_machine.IsChord(static_cast<unsigned>(raw->detail), m_heldModifiers)) {
-        // A chord of Quillbox's own never reaches the window, so it changes nothing there.
+    } else if (cookie.evtype == XI_RawKeyPress && !m_machine.Holding()
+               && !m_machine.IsChord(static_cast<unsigned>(raw->detail), m_heldModifiers)) {
+        // A chord of Quillbox's own never reaches the window, so it changes nothing there; keys
+        // held back by a hold count when they are replayed.
         KeySym keysym = NoSymbol;
         unsigned int consumed = 0;
         XkbLookupKeySym(m_display, static_cast<KeyCode>(raw->detail), m_effectiveState, &consumed, &keysym);
