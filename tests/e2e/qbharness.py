@@ -649,8 +649,7 @@ class Terminal(Editor):
 
     def wait_lines(self, expected, timeout=10.0):
         """Waits until the lines cat has written equal expected."""
-        seen = []
         try:
-            wait_until(lambda: seen.append(self.lines()) or seen[-1] == expected, timeout, f"{self.kind}'s lines")
+            wait_until(lambda: self.lines() == expected, timeout, f"{self.kind}'s lines to be {expected!r}")
         except HarnessError as error:
-            raise HarnessError(f"{error}; they read {seen[-1]!r}") from None
+            raise HarnessError(f"{error}; they are {self.lines()!r}") from None
