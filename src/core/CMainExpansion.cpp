@@ -7,12 +7,11 @@
 #include "data/CShortcut.h"
 #include "hook/HookInstaller.h"
 
-#include <vector>
-
 #include <QDeadlineTimer>
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace {
 

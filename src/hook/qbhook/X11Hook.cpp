@@ -281,8 +281,10 @@ void X11Hook::Open()
 void X11Hook::SelectTypedKeys()
 {
     int event = 0, error = 0;
-    if (!XQueryExtension(m_display, "XInputExtension", &m_xiOpcode, &event, &error))
+    if (!XQueryExtension(m_display, "XInputExtension", &m_xiOpcode, &event, &error)) {
+        m_xiOpcode = -1;
         return;
+    }
     // 2.1 at least: from then on raw events come whatever grab is active.
     int major = 2, minor = 2;
     if (XIQueryVersion(m_display, &major, &minor) != Success || (major == 2 && minor < 1)) {
