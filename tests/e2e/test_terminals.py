@@ -23,43 +23,42 @@ class TerminalTest(unittest.TestCase):
             qb = s.restart_quillbox(meanwhile=lambda: s.database(
                 ("insert into Shortcuts values (0, 'sig', 'signature', ?)", (SIG,)),))
             for kind in TERMINALS:
-                with self.subTest(terminal=kind):
-                    term = s.start_terminal(kind)
-                    s.set_clipboard("user's clipboard")
-                    s.set_clipboard("user's primary", "primary")
-                    term.activate()
-                    # A shortcut typed after a blank and after punctuation, with a slip taken back.
-                    for typed in ("say sig", "say (sigg\b"):
-                        term.type(typed)
-                        mark = qb.log_mark()
-                        s.chord("ctrl+alt+space")
-                        qb.wait_for_log(r"tray icon 144 ", after=mark)
-                        term.type("!\n")
-                    s.wait_clipboard("user's clipboard")
-                    s.wait_clipboard("user's primary", "primary")
-                    # A word that is no shortcut: nothing is sent.
-                    term.type("sign")
+                term = s.start_terminal(kind)
+                s.set_clipboard("user's clipboard")
+                s.set_clipboard("user's primary", "primary")
+                term.activate()
+                # A shortcut typed after a blank and after punctuation, with a slip taken back.
+                for typed in ("say sig", "say (sigg\b"):
+                    term.type(typed)
                     mark = qb.log_mark()
                     s.chord("ctrl+alt+space")
-                    qb.wait_for_log(r"message 0x427 ", after=mark)
+                    qb.wait_for_log(r"tray icon 144 ", after=mark)
                     term.type("!\n")
-                    # The clipboard manager pastes the newest item, a copy made meanwhile.
-                    mark = qb.log_mark()
-                    s.set_clipboard("picked item")
-                    qb.wait_for_log(r"message 0x41f ", after=mark)
-                    term.activate()
-                    term.type("got ")
-                    s.chord("ctrl+shift+Insert")
-                    sheet = qb.find_window(r"^Clipboard", window_type="DIALOG")
-                    wait_until(lambda: s.active_window() == sheet, 10, "the manager to have the focus")
-                    s.key("Return")
-                    qb.wait_window_gone(sheet)
-                    wait_until(term.is_active, 10, "the terminal to have the focus back")
-                    term.type("\nend\n")
-                    term.wait_lines(["ready", f"say {SIG}!", f"say ({SIG}!", "sign!", "got picked item", "end"])
-                    s.wait_clipboard("user's primary", "primary")
-                    self.assertIsNone(term.popen.poll())
-                    term.close()
+                s.wait_clipboard("user's clipboard")
+                s.wait_clipboard("user's primary", "primary")
+                # A word that is no shortcut: nothing is sent.
+                term.type("sign")
+                mark = qb.log_mark()
+                s.chord("ctrl+alt+space")
+                qb.wait_for_log(r"message 0x427 ", after=mark)
+                term.type("!\n")
+                # The clipboard manager pastes the newest item, a copy made meanwhile.
+                mark = qb.log_mark()
+                s.set_clipboard("picked item")
+                qb.wait_for_log(r"copy kept", after=mark)
+                term.activate()
+                term.type("got ")
+                s.chord("ctrl+shift+Insert")
+                sheet = qb.find_window(r"^Clipboard", window_type="DIALOG")
+                wait_until(lambda: s.active_window() == sheet, 10, "the manager to have the focus")
+                s.key("Return")
+                qb.wait_window_gone(sheet)
+                wait_until(term.is_active, 10, "the terminal to have the focus back")
+                term.type("\nend\n")
+                term.wait_lines(["ready", f"say {SIG}!", f"say ({SIG}!", "sign!", "got picked item", "end"])
+                s.wait_clipboard("user's primary", "primary")
+                self.assertIsNone(term.popen.poll())
+                term.close()
 
 
 if __name__ == "__main__":
