@@ -78,8 +78,8 @@ public:
     // After a synthesized copy: serves the display until another application has taken the
     // clipboard from this program, or until capMs have passed. Returns true when it was taken.
     virtual bool WaitForClipboardTaken(int capMs) = 0;
-    // After a synthesized paste: serves the display until a request for the clipboard's text has
-    // been answered and no new request came for settleMs, or until capMs have passed.
+    // After a synthesized paste: serves the display until a request for the clipboard's (or
+    // PRIMARY's) text has been answered and no new request came for settleMs, or until capMs have passed.
     // Returns true when a text request was served.
     virtual bool WaitForPasteServed(int settleMs, int capMs) = 0;
 };
