@@ -8,7 +8,7 @@ build=(cmake ninja-build g++ pkg-config
        libx11-dev libx11-xcb-dev libxcb1-dev libxtst-dev libxfixes-dev libxi-dev libxkbcommon-dev)
 runtime=(qt6-qpa-plugins libqt6svg6 xdg-utils)
 display=(xvfb openbox trayer x11-utils x11-xserver-utils)
-tests=(mousepad featherpad gedit xterm lxterminal xdotool xclip python3 imagemagick
+tests=(mousepad featherpad gedit xterm lxterminal xfce4-terminal xdotool xclip python3 imagemagick
        dpkg-dev lintian appstream desktop-file-utils man-db
        clang libclang-rt-14-dev)
 

@@ -5,6 +5,8 @@
 #include "core/LogCategories.h"
 #include "platform/Paths.h"
 
+#include <QDeadlineTimer>
+
 QList<data::SourceRecord> CMain::GetSources()
 {
     return data::LoadSources(m_strDatabase);
@@ -82,6 +84,9 @@ namespace {
 // (then 10 ms of quiet after a text format that may be followed by another), half a second at most.
 constexpr int PasteSettleMs = 10;
 constexpr int PasteBoundMs = 500;
+// A terminal may fetch the text more than once (xfce4-terminal looks at it before it pastes it):
+// the texts that passed come back once it has asked for nothing for this long.
+constexpr int TerminalQuietMs = 50;
 } // namespace
 
 void CMain::PasteIntoWindow(platform::WindowId window)
@@ -111,8 +116,13 @@ void CMain::PasteText(const QString& text, TerminalPaste how, const QString* res
         SendKeys(platform::CtrlShiftVKeys);
     else
         SendKeys(platform::PasteKeys);
-    if (restore || primary)
-        Platform().quietWait->WaitForPasteServed(PasteSettleMs, capMs);
+    if (restore || primary) {
+        const QDeadlineTimer bound(capMs);
+        bool served = Platform().quietWait->WaitForPasteServed(PasteSettleMs, capMs);
+        while (served && how != TerminalPaste::None && !bound.hasExpired())
+            served = Platform().quietWait->WaitForPasteServed(
+                PasteSettleMs, int(qMin<qint64>(TerminalQuietMs, bound.remainingTime())));
+    }
     if (restore)
         clipboard.SetText(*restore);
     if (primary)

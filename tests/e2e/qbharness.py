@@ -408,12 +408,13 @@ class Session:
         return editor
 
     def start_terminal(self, kind="xterm", timeout=20.0):
-        """Starts xterm or lxterminal running cat, which writes each line typed to a file, and waits
+        """Starts xterm, lxterminal or xfce4-terminal running cat, which writes each line typed to a file, and waits
         until a line typed arrives there; the terminal."""
         out = os.path.join(self.cwd, f"{kind}-{len(self._procs)}.out")
         reader = f"exec cat > '{out}'"
         args = {"xterm": ["xterm", "-e", "sh", "-c", reader],
-                "lxterminal": ["lxterminal", "--no-remote", "-e", f'sh -c "{reader}"']}[kind]
+                "lxterminal": ["lxterminal", "--no-remote", "-e", f'sh -c "{reader}"'],
+                "xfce4-terminal": ["xfce4-terminal", "--disable-server", "-x", "sh", "-c", reader]}[kind]
         popen = self.spawn(kind, args)
         terminal = Terminal(self, kind, popen, self._main_window(kind, popen, timeout), out)
         terminal.activate()
@@ -638,7 +639,7 @@ class Editor:
 
 
 class Terminal(Editor):
-    """xterm or lxterminal running cat, which writes the lines typed into the file out."""
+    """A terminal running cat, which writes the lines typed into the file out."""
 
     def __init__(self, session, kind, popen, window, out):
         super().__init__(session, kind, popen, window)

@@ -11,8 +11,9 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from qbharness import Session, wait_until  # noqa: E402
 
 SIG = "Kind regards, Quill"
-# xterm pastes PRIMARY with Shift+Insert, lxterminal (VTE) the clipboard with Ctrl+Shift+V.
-TERMINALS = ("xterm", "lxterminal")
+# xterm pastes PRIMARY with Shift+Insert, the VTE ones the clipboard with Ctrl+Shift+V; xfce4-terminal
+# fetches the text twice.
+TERMINALS = ("xterm", "lxterminal", "xfce4-terminal")
 
 
 class TerminalTest(unittest.TestCase):
