@@ -128,6 +128,7 @@ int CMain::LoadPreferences()
 {
     std::unique_ptr<QSettings> settings(OpenSettings());
     m_bFirstRun = ReadPreferences(*this, *settings);
+    m_terminals = TerminalClasses::Read(*settings);
     return data::EnsureDataFile(m_strDatabase, m_bFirstRun) == data::DataFileState::Ready ? 1 : 0;
 }
 

@@ -2,6 +2,7 @@
 // The controller: one instance for the life of the program. It holds the working copy of the
 // preferences, the quit and enabled flags, the windows and the two stores, runs start-up, the main
 // loop and the shutdown, and is the only way other code reaches the stores.
+#include "core/Terminals.h"
 #include "data/Environments.h"
 #include "data/SourceLibrary.h"
 #include "platform/Platform.h"
@@ -93,8 +94,16 @@ public:
     // Starts every application of the environment; returns a text for each one that could not be.
     QStringList LaunchEnvironment(int envId);
 
-    // Gives window the focus and pastes the clipboard into it (Ctrl+V).
+    // Gives window the focus and pastes the clipboard into it with its paste key (Ctrl+V, or a
+    // terminal's own).
     void PasteIntoWindow(platform::WindowId window);
+    // How the window in front pastes: Ctrl+V, or a terminal's own key.
+    TerminalPaste PasteKindInFront();
+    // Pastes text into the window that has the focus with the paste key how. The text goes on the
+    // clipboard (marked as passing when restore is given) and, for a terminal that pastes PRIMARY,
+    // on PRIMARY too, whose own text comes back once the paste has fetched the text (capMs at
+    // most); with restore, the clipboard gets *restore back then as well.
+    void PasteText(const QString& text, TerminalPaste how, const QString* restore, int capMs);
 
     // The seams to the operating system this program runs with (the X11 backend, or fakes in tests).
     platform::Services& Platform() { return *m_pPlatform; }
@@ -143,6 +152,8 @@ public:
     bool m_bFirstRun = false;
     // Whether the keyboard helper can run: an X11 session. Tests have no helper.
     bool m_bKeyboardHelper = false;
+    // The terminal emulators: the common ones and those of the settings.
+    TerminalClasses m_terminals;
 
 private:
     std::unique_ptr<platform::Services> m_pPlatform;

@@ -1,5 +1,7 @@
 // The expansion: the word before the caret in the application in front is selected and copied; when
-// it is a shortcut, its text is pasted over it; the user's clipboard text is put back.
+// it is a shortcut, its text is pasted over it; the user's clipboard text is put back. A terminal
+// is never sent Ctrl+C: there the word is taken from the keys typed into it and erased with
+// BackSpace, and the text is pasted with the terminal's own key.
 #include "core/CMain.h"
 
 #include "data/CShortcut.h"
@@ -9,6 +11,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -23,15 +26,44 @@ constexpr int CopyBoundMs = 250;
 // How long the editor may take to send the copied word once it has the clipboard: an owner that
 // never answers must not hold the tray up, and the user's text then comes back.
 constexpr int WordBoundMs = 150;
-// After the paste, the user's clipboard comes back as soon as the editor has fetched the text, or
-// when the expansion's time is up.
-constexpr int PasteSettleMs = 10;
 
 using platform::VK_C;
 using platform::VK_CONTROL;
 using platform::VK_LEFT;
 using platform::VK_RIGHT;
 using platform::VK_SHIFT;
+
+// In a terminal: the word typed last, when it is a shortcut, is erased with BackSpace and its
+// text pasted with the terminal's key how. Nothing is sent when it is none.
+int ResolveTypedShortcut(CMain& main, TerminalPaste how, int capMs)
+{
+    bool cut = false;
+    const std::optional<QString> typed = main.m_hHook ? hook::HookInstaller::TypedText(main.m_hHook, &cut) : std::nullopt;
+    if (!typed)
+        return 0;
+    for (const QString& word : TypedWords(*typed, cut)) {
+        const ShortcutRecord* record = main.FindShortcut(word);
+        if (!record)
+            continue;
+        const QString text = record->text;
+        platform::IClipboardWriter& clipboard = *main.Platform().clipboardWriter;
+        const QString saved = clipboard.Text();
+        std::vector<platform::KeyStep> erase;
+        for (qsizetype n = word.toUcs4().size(); n > 0; --n)
+            erase.insert(erase.end(), {{platform::VK_BACK, false}, {platform::VK_BACK, true}});
+        main.SendKeys(erase);
+        if (!main.m_bAutoPasteShortcut) {
+            // The text waits for the user's own paste key, in the word's place.
+            clipboard.SetText(text);
+            if (how == TerminalPaste::ShiftInsert)
+                clipboard.SetPrimaryText(text);
+            return 1;
+        }
+        main.PasteText(text, how, &saved, capMs);
+        return 1;
+    }
+    return 0;
+}
 
 } // namespace
 
@@ -55,6 +87,9 @@ int CMain::ResolveShortcut()
     const auto within = [&deadline](int boundMs) { return int(qMin<qint64>(boundMs, deadline.remainingTime())); };
 
     RemoveHook();
+    const TerminalPaste terminal = PasteKindInFront();
+    if (terminal != TerminalPaste::None)
+        return finish(ResolveTypedShortcut(*this, terminal, within(ExpansionBoundMs)));
     const QString saved = clipboard.Text();
     clipboard.SetText(Sentinel, true);
     // Select the word before the caret (Ctrl+Shift+Left) and copy it (Ctrl+C); Ctrl is released
@@ -79,9 +114,10 @@ int CMain::ResolveShortcut()
 
     ShortcutRecord* record = FindShortcut(word);
     if (!record) {
-        // Move the selection's moving end back: the caret stays where it was, nothing selected.
-        SendKeys({{VK_SHIFT, false}, {VK_CONTROL, false}, {VK_RIGHT, false}, {VK_RIGHT, true},
-                           {VK_CONTROL, true}, {VK_SHIFT, true}});
+        // The selection collapses towards its anchor, the caret as it was: Right alone ends a
+        // selection at its right end in every toolkit, while moving the other end back a word does
+        // not always come back to the same place (GTK's word ends differ from its word starts).
+        SendKeys({{VK_RIGHT, false}, {VK_RIGHT, true}});
         clipboard.SetText(saved);
         return finish(0);
     }
@@ -92,9 +128,6 @@ int CMain::ResolveShortcut()
         clipboard.SetText(text);
         return finish(1);
     }
-    clipboard.SetText(text, true);
-    SendKeys(platform::PasteKeys);
-    os.quietWait->WaitForPasteServed(PasteSettleMs, within(ExpansionBoundMs));
-    clipboard.SetText(saved);
+    PasteText(text, TerminalPaste::None, &saved, within(ExpansionBoundMs));
     return finish(1);
 }

@@ -6,6 +6,7 @@
 #include "platform/CmdLine.h"
 #include "platform/Paths.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 
 QList<data::SourceRecord> CMain::GetSources()
@@ -82,8 +83,52 @@ QStringList CMain::LaunchEnvironment(int envId)
     return failures;
 }
 
+namespace {
+// After a paste the texts that passed come back as soon as the application has fetched its text
+// (then 10 ms of quiet after a text format that may be followed by another), half a second at most.
+constexpr int PasteSettleMs = 10;
+constexpr int PasteBoundMs = 500;
+// A terminal may fetch the text more than once (xfce4-terminal looks at it before it pastes it):
+// the texts that passed come back once it has asked for nothing for this long.
+constexpr int TerminalQuietMs = 50;
+} // namespace
+
 void CMain::PasteIntoWindow(platform::WindowId window)
 {
     Platform().foreground->SetForegroundWindow(window);
-    Platform().keyboard->Send(platform::PasteKeys);
+    // The clipboard keeps the text, as after a paste into an editor.
+    PasteText(Platform().clipboardWriter->Text(), PasteKindInFront(), nullptr, PasteBoundMs);
+}
+
+TerminalPaste CMain::PasteKindInFront()
+{
+    platform::IForeground& foreground = *Platform().foreground;
+    return m_terminals.PasteOf(foreground.WindowClass(foreground.GetForegroundWindow()));
+}
+
+void CMain::PasteText(const QString& text, TerminalPaste how, const QString* restore, int capMs)
+{
+    platform::IClipboardWriter& clipboard = *Platform().clipboardWriter;
+    const bool primary = how == TerminalPaste::ShiftInsert;
+    const QString savedPrimary = primary ? clipboard.PrimaryText() : QString();
+    clipboard.SetText(text, restore != nullptr);
+    if (primary)
+        clipboard.SetPrimaryText(text, true);
+    if (how == TerminalPaste::ShiftInsert)
+        SendKeys(platform::ShiftInsertKeys);
+    else if (how == TerminalPaste::CtrlShiftV)
+        SendKeys(platform::CtrlShiftVKeys);
+    else
+        SendKeys(platform::PasteKeys);
+    if (restore || primary) {
+        const QDeadlineTimer bound(capMs);
+        bool served = Platform().quietWait->WaitForPasteServed(PasteSettleMs, capMs);
+        while (served && how != TerminalPaste::None && !bound.hasExpired())
+            served = Platform().quietWait->WaitForPasteServed(
+                PasteSettleMs, int(qMin<qint64>(TerminalQuietMs, bound.remainingTime())));
+    }
+    if (restore)
+        clipboard.SetText(*restore);
+    if (primary)
+        clipboard.SetPrimaryText(savedPrimary);
 }

@@ -86,6 +86,16 @@ void HookInstaller::ReleaseKeys(int handle)
     qbhook_release_keys(handle);
 }
 
+std::optional<QString> HookInstaller::TypedText(int handle, bool* cut)
+{
+    char buffer[64]; // 12 characters of at most 4 bytes
+    int dropped = 0;
+    if (qbhook_typed_text(handle, buffer, int(sizeof buffer), &dropped) < 0)
+        return std::nullopt;
+    *cut = dropped != 0;
+    return QString::fromUtf8(buffer);
+}
+
 void SendVirtualKeys(int handle, std::span<const platform::KeyStep> steps)
 {
     std::vector<QbHookKey> keys;

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <span>
 
 namespace hook {
@@ -41,6 +42,10 @@ public:
     // A hold never released ends by itself after 1 s.
     static void SendKeys(int handle, std::span<const QbHookKey> keys);
     static void ReleaseKeys(int handle);
+
+    // The characters last typed into the window that has the focus (at most 12); *cut is set when
+    // characters typed before them were dropped. Nothing when the hook cannot see typed keys.
+    static std::optional<QString> TypedText(int handle, bool* cut);
 };
 
 // SendKeys for the program's virtual keys (platform::VK_*).

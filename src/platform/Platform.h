@@ -18,10 +18,12 @@ using WindowId = quint64;
 
 // Virtual-key numbers of the keys Quillbox synthesizes, numbered as on Windows so that the
 // services read the same on every backend.
+constexpr int VK_BACK = 0x08;
 constexpr int VK_SHIFT = 0x10;
 constexpr int VK_CONTROL = 0x11;
 constexpr int VK_LEFT = 0x25;
 constexpr int VK_RIGHT = 0x27;
+constexpr int VK_INSERT = 0x2D;
 constexpr int VK_C = 0x43;
 constexpr int VK_V = 0x56;
 
@@ -33,6 +35,10 @@ struct KeyStep {
 
 // Ctrl+V: paste the clipboard into the focused window.
 inline constexpr KeyStep PasteKeys[] = {{VK_CONTROL, false}, {VK_V, false}, {VK_V, true}, {VK_CONTROL, true}};
+// The terminals' paste keys: Ctrl+Shift+V pastes the clipboard, Shift+Insert the PRIMARY selection.
+inline constexpr KeyStep CtrlShiftVKeys[] = {{VK_CONTROL, false}, {VK_SHIFT, false}, {VK_V, false},
+                                             {VK_V, true},        {VK_SHIFT, true},   {VK_CONTROL, true}};
+inline constexpr KeyStep ShiftInsertKeys[] = {{VK_SHIFT, false}, {VK_INSERT, false}, {VK_INSERT, true}, {VK_SHIFT, true}};
 
 class IKeyboard {
 public:
@@ -57,6 +63,9 @@ public:
     // Asks for window to become the active window and waits, with a bound, until it is.
     // Returns false when it did not happen in time.
     virtual bool SetForegroundWindow(WindowId window) = 0;
+    // The window's class as it names itself (WM_CLASS: its instance and class names); empty when
+    // it has none or is gone.
+    virtual QStringList WindowClass(WindowId window) = 0;
 };
 
 class IQuietWait {
@@ -69,8 +78,8 @@ public:
     // After a synthesized copy: serves the display until another application has taken the
     // clipboard from this program, or until capMs have passed. Returns true when it was taken.
     virtual bool WaitForClipboardTaken(int capMs) = 0;
-    // After a synthesized paste: serves the display until a request for the clipboard's text has
-    // been answered and no new request came for settleMs, or until capMs have passed.
+    // After a synthesized paste: serves the display until a request for the clipboard's (or
+    // PRIMARY's) text has been answered and no new request came for settleMs, or until capMs have passed.
     // Returns true when a text request was served.
     virtual bool WaitForPasteServed(int settleMs, int capMs) = 0;
 };
@@ -108,6 +117,10 @@ public:
     // The clipboard's text as this program sees it now (empty when it holds no text); *secret,
     // when given, tells whether it carries the mark.
     virtual QString Text(bool* secret = nullptr) = 0;
+    // The same for PRIMARY, the selection that Shift+Insert pastes in a terminal; an empty text
+    // gives it up.
+    virtual void SetPrimaryText(const QString& text, bool secret = false) = 0;
+    virtual QString PrimaryText() = 0;
 };
 
 // What the clipboard held when it was read.

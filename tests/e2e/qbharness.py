@@ -399,11 +399,7 @@ class Session:
             meanwhile()
         return self.start_quillbox(**kwargs)
 
-    def start_editor(self, kind="mousepad", timeout=20.0):
-        """Starts mousepad or featherpad on a new file, waits until typed keys arrive; the editor."""
-        path = os.path.join(self.cwd, f"{kind}-{len(self._procs)}.txt")
-        popen = self.spawn(kind, [kind, path], env={"GSETTINGS_BACKEND": "keyfile"})
-
+    def _main_window(self, kind, popen, timeout):
         def window():
             if popen.poll() is not None:
                 raise HarnessError(f"{kind} ended at start:\n{_read(self.log_path_of(popen))}")
@@ -411,12 +407,33 @@ class Session:
                 info = self.window_info(wid)
                 if info and info.viewable and info.width > 50 and wid in self.client_list():
                     return wid
-        editor = Editor(self, kind, popen, wait_until(window, timeout, f"{kind}'s window"))
+        return wait_until(window, timeout, f"{kind}'s window")
+
+    def start_editor(self, kind="mousepad", timeout=20.0):
+        """Starts mousepad, featherpad or gedit on a new file, waits until typed keys arrive; the editor."""
+        path = os.path.join(self.cwd, f"{kind}-{len(self._procs)}.txt")
+        popen = self.spawn(kind, [kind, path], env={"GSETTINGS_BACKEND": "keyfile"})
+        editor = Editor(self, kind, popen, self._main_window(kind, popen, timeout))
         editor.activate()
         editor.type("x")
         editor.wait_text("x", timeout)
         editor.key("BackSpace")
         return editor
+
+    def start_terminal(self, kind="xterm", timeout=20.0):
+        """Starts xterm, lxterminal or xfce4-terminal running cat, which writes each line typed to a file, and waits
+        until a line typed arrives there; the terminal."""
+        out = os.path.join(self.cwd, f"{kind}-{len(self._procs)}.out")
+        reader = f"exec cat > '{out}'"
+        args = {"xterm": ["xterm", "-e", "sh", "-c", reader],
+                "lxterminal": ["lxterminal", "--no-remote", "-e", f'sh -c "{reader}"'],
+                "xfce4-terminal": ["xfce4-terminal", "--disable-server", "-x", "sh", "-c", reader]}[kind]
+        popen = self.spawn(kind, args)
+        terminal = Terminal(self, kind, popen, self._main_window(kind, popen, timeout), out)
+        terminal.activate()
+        terminal.type("ready\n")
+        terminal.wait_lines(["ready"], timeout)
+        return terminal
 
     def _write_editor_settings(self):
         for rel, text in (
@@ -632,3 +649,21 @@ class Editor:
 
     def close(self):
         self.session.stop_process(self.popen)
+
+
+class Terminal(Editor):
+    """A terminal running cat, which writes the lines typed into the file out."""
+
+    def __init__(self, session, kind, popen, window, out):
+        super().__init__(session, kind, popen, window)
+        self.out = out
+
+    def lines(self):
+        return _read(self.out).splitlines()
+
+    def wait_lines(self, expected, timeout=10.0):
+        """Waits until the lines cat has written equal expected."""
+        try:
+            wait_until(lambda: self.lines() == expected, timeout, f"{self.kind}'s lines to be {expected!r}")
+        except HarnessError as error:
+            raise HarnessError(f"{error}; they are {self.lines()!r}") from None

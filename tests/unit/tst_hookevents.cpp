@@ -3,8 +3,13 @@
 #include "hook/qbhook/HookMessage.h"
 #include "hook/qbhook/ChordMachine.h"
 #include "hook/qbhook/HookEvents.h"
+#include "hook/qbhook/TypedKeys.h"
 
 #include <QtTest>
+
+#ifndef Q_MOC_RUN // Xlib's macros are no C++ for moc
+#include <X11/Xlib.h>
+#endif
 
 using namespace qbhook;
 
@@ -56,6 +61,8 @@ private slots:
     void SelectionOwner();
     void DecodeClientMessage_data();
     void DecodeClientMessage();
+    void TypedKeysKept_data();
+    void TypedKeysKept();
 };
 
 void TestHookEvents::ChordSequences_data()
@@ -175,6 +182,51 @@ void TestHookEvents::DecodeClientMessage()
     QCOMPARE(message.has_value(), decoded);
     if (decoded)
         QVERIFY(*message == (HookMessage{number, 0, lParam}));
+}
+
+void TestHookEvents::TypedKeysKept_data()
+{
+    // Keys by keysym name, pressed in window 1; "^x" with Ctrl held, "@2" the focus moves to window
+    // 2, "click" a click. The text is read for window 1.
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("cut");
+    const auto keys = [](const char* names) { return QString::fromLatin1(names).split(QLatin1Char(' ')); };
+    QTest::newRow("printable") << keys("e c h o space s i g") << "echo sig" << false;
+    QTest::newRow("BackSpace takes one back") << keys("BackSpace s i x BackSpace g") << "sig" << false;
+    QTest::newRow("modifiers alone") << keys("s Shift_L I Caps_Lock ISO_Level3_Shift g") << "sIg" << false;
+    QTest::newRow("beyond Latin-1, the keypad") << keys("udiaeresis EuroSign U0436 KP_1 KP_Add") << "ü€ж1+" << false;
+    QTest::newRow("Return, Tab, a move, Delete") << keys("a Return b Tab c Left d Delete e") << "e" << false;
+    QTest::newRow("a chord") << keys("a ^u b") << "b" << false;
+    QTest::newRow("a dead key") << keys("a dead_acute") << "" << false;
+    QTest::newRow("a click") << keys("a click b") << "b" << false;
+    QTest::newRow("another window") << keys("a @2 b") << "" << false;
+    QTest::newRow("twelve kept") << keys("a b c d e f g h i j k l m n") << "cdefghijklmn" << true;
+    QTest::newRow("twelve, one taken back") << keys("a b c d e f g h i j k l m BackSpace") << "bcdefghijkl" << true;
+}
+
+void TestHookEvents::TypedKeysKept()
+{
+    QFETCH(QStringList, keys);
+    QFETCH(QString, text);
+    QFETCH(bool, cut);
+    TypedKeys typed;
+    unsigned long window = 1;
+    for (const QString& key : keys) {
+        if (key == QLatin1String("click")) {
+            typed.Clear();
+        } else if (key.startsWith(QLatin1Char('@'))) {
+            window = key.mid(1).toULong();
+        } else {
+            const bool command = key.startsWith(QLatin1Char('^'));
+            const KeySym keysym = XStringToKeysym(key.mid(command ? 1 : 0).toLatin1().constData());
+            QVERIFY2(keysym != NoSymbol, qPrintable(key));
+            typed.OnKeyPress(window, keysym, command);
+        }
+    }
+    bool dropped = false;
+    QCOMPARE(QString::fromStdString(typed.Text(1, &dropped)), text);
+    QCOMPARE(dropped, cut);
 }
 
 QTEST_APPLESS_MAIN(TestHookEvents)

@@ -1,8 +1,9 @@
 // The preferences: missing or unreadable values give way to their defaults, which are written back,
-// and only a missing ClipboardActive marks the first run.
+// and only a missing ClipboardActive marks the first run. The terminals named in the settings.
 #include "TestSupport.h"
 #include "core/CMain.h"
 #include "core/Preferences.h"
+#include "core/Terminals.h"
 
 #include <memory>
 
@@ -53,6 +54,28 @@ private slots:
             expected = DefaultDatabasePath();
         // What was read is what the file now holds.
         QCOMPARE(QSettings(workspace.SettingsFile(), QSettings::IniFormat).value("Prefrences/" + key).toString(), expected);
+    }
+
+    void TerminalsAndTypedWords()
+    {
+        // The common terminals and the user's own, which come first.
+        Workspace workspace;
+        std::unique_ptr<QSettings> settings(OpenSettings());
+        settings->setValue("Terminals/PasteCtrlShiftV", "myterm, other");
+        settings->setValue("Terminals/PasteShiftInsert", "kitty");
+        const TerminalClasses terminals = TerminalClasses::Read(*settings);
+        const std::pair<QStringList, TerminalPaste> classes[] = {
+            {{"xterm", "XTerm"}, TerminalPaste::ShiftInsert}, {{"lxterminal", "Lxterminal"}, TerminalPaste::CtrlShiftV},
+            {{"mousepad", "Mousepad"}, TerminalPaste::None},  {{"main", "MyTerm"}, TerminalPaste::CtrlShiftV},
+            {{"kitty", "kitty"}, TerminalPaste::ShiftInsert}};
+        for (const auto& [windowClass, paste] : classes)
+            QVERIFY2(terminals.PasteOf(windowClass) == paste, qPrintable(windowClass.join(',')));
+        // The words the characters typed may end with; an end begun before the characters kept is none.
+        const std::tuple<QString, bool, QStringList> typed[] = {
+            {"echo sig", false, {"sig"}},       {"say (sig", false, {"(sig", "sig"}}, {"sig ", false, {}},
+            {"bcdefghijsig", true, {}},         {"bcdefghi sig", true, {"sig"}},      {"x zqx_", false, {"zqx_"}}};
+        for (const auto& [text, cut, words] : typed)
+            QCOMPARE(TypedWords(text, cut), words);
     }
 };
 

@@ -14,6 +14,15 @@ bool ChordMachine::ModifiersUp() const
     return (m_held & kCoreModifierBits & ~m_lockBits) == 0;
 }
 
+bool ChordMachine::IsChord(unsigned keycode, unsigned state) const
+{
+    state &= kCoreModifierBits & ~m_lockBits;
+    for (const GrabbedChord& chord : m_chords)
+        if (chord.keycode == keycode && chord.state == state)
+            return true;
+    return false;
+}
+
 KeyOutcome ChordMachine::OnKey(const KeyEventValues& event)
 {
     KeyOutcome outcome;

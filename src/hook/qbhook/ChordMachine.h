@@ -49,6 +49,10 @@ public:
     // is down.
     std::optional<HookMessage> OnModifiers(unsigned heldModifiers);
 
+    // Whether a press of keycode with the modifiers state is one of the chords: it goes to the hook,
+    // never to the window in front.
+    bool IsChord(unsigned keycode, unsigned state) const;
+
     // True between the press of a chord's key and its release.
     bool Armed() const { return m_armed.has_value(); }
 

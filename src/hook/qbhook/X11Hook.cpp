@@ -8,6 +8,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib-xcb.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XInput2.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
@@ -257,20 +258,88 @@ void X11Hook::Open()
     int opcode = 0, xkbError = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
     if (XkbQueryExtension(m_display, &opcode, &m_xkbEventBase, &xkbError, &major, &minor)) {
         // Selected before the state is read, so that no change falls between the two.
-        XkbSelectEventDetails(m_display, XkbUseCoreKbd, XkbStateNotify, XkbModifierBaseMask, XkbModifierBaseMask);
+        const unsigned long details = XkbModifierStateMask | XkbGroupStateMask;
+        XkbSelectEventDetails(m_display, XkbUseCoreKbd, XkbStateNotify, details, details);
         Bool supported = False;
         XkbSetDetectableAutoRepeat(m_display, True, &supported);
         XkbStateRec state{};
-        if (XkbGetState(m_display, XkbUseCoreKbd, &state) == Success)
+        if (XkbGetState(m_display, XkbUseCoreKbd, &state) == Success) {
             m_heldModifiers = state.base_mods;
+            m_effectiveState = XkbBuildCoreState(state.mods, state.group);
+        }
     } else {
         // Without XKB the modifiers cannot be followed: messages go out at the chord key's release.
         m_xkbEventBase = -1;
     }
 
+    SelectTypedKeys();
     for (const std::string& text : m_setup.unreadableTexts)
         Report(text);
     GrabChords();
+}
+
+void X11Hook::SelectTypedKeys()
+{
+    int event = 0, error = 0;
+    if (!XQueryExtension(m_display, "XInputExtension", &m_xiOpcode, &event, &error)) {
+        m_xiOpcode = -1;
+        return;
+    }
+    // 2.1 at least: from then on raw events come whatever grab is active.
+    int major = 2, minor = 2;
+    if (XIQueryVersion(m_display, &major, &minor) != Success || (major == 2 && minor < 1)) {
+        m_xiOpcode = -1;
+        return;
+    }
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(bits, XI_RawKeyPress);
+    XISetMask(bits, XI_RawButtonPress);
+    XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof bits), bits};
+    XISelectEvents(m_display, m_root, &mask, 1);
+    // A change of the active window is a change of focus.
+    m_activeWindow = XInternAtom(m_display, "_NET_ACTIVE_WINDOW", False);
+    XSelectInput(m_display, m_root, PropertyChangeMask);
+}
+
+Window X11Hook::FocusWindow()
+{
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(m_display, &focus, &revert);
+    return focus;
+}
+
+void X11Hook::HandleRawEvent(XGenericEventCookie& cookie)
+{
+    if (!XGetEventData(m_display, &cookie))
+        return;
+    const auto* raw = static_cast<const XIRawEvent*>(cookie.data);
+    if (cookie.evtype == XI_RawButtonPress) {
+        // A click may put the caret anywhere; the wheel only scrolls.
+        if (raw->detail < 4 || raw->detail > 7)
+            m_typed.Clear();
+    } else if (cookie.evtype == XI_RawKeyPress && !m_machine.Holding()
+               && !m_machine.IsChord(static_cast<unsigned>(raw->detail), m_heldModifiers)) {
+        // A chord of Quillbox's own never reaches the window, so it changes nothing there; keys
+        // held back by a hold count when they are replayed.
+        KeySym keysym = NoSymbol;
+        unsigned int consumed = 0;
+        XkbLookupKeySym(m_display, static_cast<KeyCode>(raw->detail), m_effectiveState, &consumed, &keysym);
+        m_typed.OnKeyPress(FocusWindow(), keysym, (m_effectiveState & m_commandBits) != 0);
+    }
+    XFreeEventData(m_display, &cookie);
+}
+
+bool X11Hook::TypedText(std::string* text, bool* cut)
+{
+    bool seen = false;
+    Call([&] {
+        if (m_xiOpcode < 0)
+            return;
+        seen = true;
+        *text = m_typed.Text(FocusWindow(), cut);
+    });
+    return seen;
 }
 
 ModifierBits X11Hook::ReadModifierBits() const
@@ -334,6 +403,7 @@ void X11Hook::GrabChords()
             wantedGrabs.emplace_back(keycode, variant);
     }
     const unsigned lockBits = kCapsLockBit | bits.numLock;
+    m_commandBits = ControlMask | bits.alt | bits.super;
     if (wantedGrabs == m_grabs && !m_grabs.empty())
         return; // a mapping change that left the chords where they were
 
@@ -449,9 +519,17 @@ void X11Hook::Handle(XEvent& event)
             ForwardRelease(event.xkey);
         if (outcome.message)
             SendChordMessage(*outcome.message);
+    } else if (event.type == GenericEvent && event.xcookie.extension == m_xiOpcode) {
+        HandleRawEvent(event.xcookie);
+    } else if (event.type == PropertyNotify) {
+        if (event.xproperty.atom == m_activeWindow)
+            m_typed.Clear();
     } else if (m_xkbEventBase >= 0 && event.type == m_xkbEventBase) {
         const auto& xkb = reinterpret_cast<const XkbEvent&>(event);
         if (xkb.any.xkb_type == XkbStateNotify) {
+            m_effectiveState = XkbBuildCoreState(xkb.state.mods, xkb.state.group);
+            if (xkb.state.base_mods == m_heldModifiers)
+                return;
             m_heldModifiers = xkb.state.base_mods;
             if (auto message = m_machine.OnModifiers(m_heldModifiers))
                 SendChordMessage(*message);

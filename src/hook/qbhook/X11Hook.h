@@ -7,6 +7,7 @@
 #include "hook/qbhook/ChordMachine.h"
 #include "hook/qbhook/HookEvents.h"
 #include "hook/qbhook/SharedBlockLayout.h"
+#include "hook/qbhook/TypedKeys.h"
 #include "hook/qbhook/qbhook.h"
 
 #include <X11/Xlib.h>
@@ -69,6 +70,10 @@ public:
         });
     }
 
+    // The characters typed into the window that has the focus (TypedKeys), once every key the
+    // server has seen so far is counted; false when the keys typed cannot be seen (no XInput2).
+    bool TypedText(std::string* text, bool* cut);
+
 private:
     using Grab = std::pair<unsigned, unsigned>; // keycode, modifier state
 
@@ -95,6 +100,10 @@ private:
     bool Send(const HookMessage& message);
     void SendTo(const BlockTarget& target, const HookMessage& message);
     void ForwardRelease(const XKeyEvent& key);
+    // The keys typed, seen as XInput2 raw events (which no grab takes away): TypedKeys.
+    void SelectTypedKeys();
+    void HandleRawEvent(XGenericEventCookie& cookie);
+    Window FocusWindow();
     void Report(const std::string& text);
     static void OnIoError(Display* display, void* user);
 
@@ -111,6 +120,11 @@ private:
     int m_xkbEventBase = -1;
     unsigned long m_resourceIdMask = 0;
     unsigned m_heldModifiers = 0;
+    unsigned m_effectiveState = 0;  // modifiers and group as XKB reads keys now (XkbBuildCoreState)
+    unsigned m_commandBits = 0;     // Ctrl, Alt and Super
+    int m_xiOpcode = -1;            // XInput2's major opcode; -1 without it
+    Atom m_activeWindow = 0;
+    TypedKeys m_typed;
     std::vector<Grab> m_grabs;          // every grab held on the server
     std::vector<GrabbedChord> m_grabbed; // what they stand for
     ChordMachine m_machine;

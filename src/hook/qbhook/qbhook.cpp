@@ -4,6 +4,7 @@
 #include "hook/qbhook/ChordSetting.h"
 #include "hook/qbhook/X11Hook.h"
 
+#include <algorithm>
 #include <climits>
 #include <map>
 #include <memory>
@@ -110,4 +111,25 @@ extern "C" void qbhook_release_keys(int handle)
 {
     if (auto hook = Find(handle))
         hook->ReleaseKeys();
+}
+
+extern "C" int qbhook_typed_text(int handle, char* buffer, int size, int* cut)
+{
+    try {
+        std::string text;
+        bool dropped = false;
+        auto hook = Find(handle);
+        if (!hook || !hook->TypedText(&text, &dropped))
+            return -1;
+        if (cut != nullptr)
+            *cut = dropped ? 1 : 0;
+        if (buffer != nullptr && size > 0) {
+            const std::size_t n = std::min(text.size(), static_cast<std::size_t>(size - 1));
+            text.copy(buffer, n);
+            buffer[n] = '\0';
+        }
+        return static_cast<int>(text.size());
+    } catch (...) {
+        return -1; // nothing may cross the C interface
+    }
 }

@@ -92,6 +92,14 @@ QBHOOK_API void qbhook_send_keys(int handle, const QbHookKey* keys, int count);
    releases ends by itself 1 s after the expand message. */
 QBHOOK_API void qbhook_release_keys(int handle);
 
+/* The printable characters last typed into the window that has the focus, as the hook saw the keys
+   (at most 12; BackSpace takes one back; a click, a focus change, Return, Tab, the navigation keys
+   and any chord but the hook's own start afresh). They are written to buffer as UTF-8 with a
+   closing NUL, cut to size. *cut (may be NULL) is set when characters typed before them were
+   dropped. Returns the length of the text in bytes, or -1 when the hook cannot see typed keys (no
+   XInput2) or the handle is unknown. The keys are kept in the hook's memory only. */
+QBHOOK_API int qbhook_typed_text(int handle, char* buffer, int size, int* cut);
+
 #ifdef __cplusplus
 }
 #endif

@@ -2,6 +2,7 @@
 #include "platform/Platform.h"
 
 #include <QList>
+#include <QStringList>
 
 namespace platform {
 
@@ -31,7 +32,11 @@ public:
         return history.isEmpty() ? QString() : history.last().text;
     }
 
+    void SetPrimaryText(const QString& text, bool) override { primary.append(text); }
+    QString PrimaryText() override { return primary.isEmpty() ? QString() : primary.last(); }
+
     QList<Entry> history; // the last entry is the clipboard now
+    QStringList primary;  // PRIMARY's texts, the last one now
     bool ownedByProgram = false;
 };
 

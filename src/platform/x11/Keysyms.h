@@ -10,6 +10,8 @@ namespace platform {
 constexpr unsigned long KeysymOf(int vk)
 {
     switch (vk) {
+    case VK_BACK: return XK_BackSpace;
+    case VK_INSERT: return XK_Insert;
     case VK_SHIFT: return XK_Shift_L;
     case VK_CONTROL: return XK_Control_L;
     case VK_LEFT: return XK_Left;

@@ -6,13 +6,34 @@
 
 namespace platform {
 
-void X11ClipboardWriter::SetText(const QString& text, bool secret)
+namespace {
+QMimeData* TextData(const QString& text, bool secret)
 {
     auto* data = new QMimeData;
     data->setText(text);
     if (secret)
         data->setData(QString::fromLatin1(kSecretMimeType), QByteArray(kSecretMimeValue));
-    QGuiApplication::clipboard()->setMimeData(data, QClipboard::Clipboard);
+    return data;
+}
+} // namespace
+
+void X11ClipboardWriter::SetText(const QString& text, bool secret)
+{
+    QGuiApplication::clipboard()->setMimeData(TextData(text, secret), QClipboard::Clipboard);
+}
+
+void X11ClipboardWriter::SetPrimaryText(const QString& text, bool secret)
+{
+    if (text.isEmpty())
+        QGuiApplication::clipboard()->clear(QClipboard::Selection);
+    else
+        QGuiApplication::clipboard()->setMimeData(TextData(text, secret), QClipboard::Selection);
+}
+
+QString X11ClipboardWriter::PrimaryText()
+{
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Selection);
+    return data && data->hasText() ? data->text() : QString();
 }
 
 QString X11ClipboardWriter::Text(bool* secret)

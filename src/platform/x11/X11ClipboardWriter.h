@@ -9,6 +9,8 @@ class X11ClipboardWriter final : public IClipboardWriter {
 public:
     void SetText(const QString& text, bool secret) override;
     QString Text(bool* secret) override;
+    void SetPrimaryText(const QString& text, bool secret) override;
+    QString PrimaryText() override;
 };
 
 } // namespace platform

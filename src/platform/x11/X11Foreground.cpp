@@ -76,6 +76,24 @@ bool X11Foreground::SetForegroundWindow(WindowId window)
     }
 }
 
+QStringList X11Foreground::WindowClass(WindowId window)
+{
+    if (!m_connection || window == 0 || window > 0xffffffffu)
+        return {};
+    const auto cookie = xcb_get_property(m_connection, 0, xcb_window_t(window), XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64);
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(m_connection, cookie, nullptr);
+    QStringList names;
+    if (reply && reply->format == 8) {
+        // Two NUL-terminated names: the instance, then the class.
+        const QByteArray value(static_cast<const char*>(xcb_get_property_value(reply)), xcb_get_property_value_length(reply));
+        for (const QByteArray& name : value.split('\0'))
+            if (!name.isEmpty())
+                names << QString::fromLatin1(name);
+    }
+    std::free(reply);
+    return names;
+}
+
 bool X11Foreground::Exists(WindowId window)
 {
     xcb_generic_error_t* error = nullptr;

@@ -17,6 +17,7 @@ public:
 
     WindowId GetForegroundWindow() override;
     bool SetForegroundWindow(WindowId window) override;
+    QStringList WindowClass(WindowId window) override;
 
     // How long SetForegroundWindow waits for the window manager.
     static constexpr int kActivationTimeoutMs = 500;

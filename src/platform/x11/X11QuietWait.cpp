@@ -118,7 +118,9 @@ bool X11QuietWait::nativeEventFilter(const QByteArray& eventType, void* message,
     switch (event->response_type & ~0x80) {
     case XCB_SELECTION_REQUEST: {
         const auto* request = reinterpret_cast<const xcb_selection_request_event_t*>(event);
-        if (request->selection == m_clipboardAtom && request->requestor != m_ignoredRequestor
+        // PRIMARY too: the terminals that paste it with Shift+Insert.
+        const bool pasted = request->selection == m_clipboardAtom || request->selection == XCB_ATOM_PRIMARY;
+        if (pasted && request->requestor != m_ignoredRequestor
             && (m_pasteClient == 0 || (request->requestor & m_clientMask) == m_pasteClient)) {
             m_lastRequest = Clock::now();
             if (m_textTargets.contains(request->target))
