@@ -95,6 +95,14 @@ void X11Hook::RunCalls()
             task = std::move(m_calls.front());
             m_calls.pop_front();
         }
+        // Events the server had made before the call are handled on their side of it (a chord
+        // pressed before a resume counts as suspended): the round trip brings in every event of an
+        // input the server processed before it. Each call gets its own: a call made while the
+        // one before it ran came after more input.
+        if (!m_ioError) {
+            XSync(m_display, False);
+            HandlePending();
+        }
         task();
     }
 }
@@ -494,11 +502,6 @@ void X11Hook::Loop()
             }
             if (m_stop)
                 return;
-            // Events the server had made before the call are handled on their side of it (a chord
-            // pressed before a resume counts as suspended): the round trip brings in every event
-            // of an input the server processed before it.
-            XSync(m_display, False);
-            HandlePending();
             RunCalls();
         }
     }
