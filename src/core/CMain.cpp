@@ -286,6 +286,9 @@ int CMain::CaptureClipboard()
             qCDebug(lcClipboard) << "copy not kept: no text";
         else {
             m_pClipboard->Add(content.text);
+            // A copy counts as a use of its text: the search lists it as recent.
+            m_search.RecordUse(search::Kind::History, content.text);
+            SearchChanged(search::Kind::History);
             qCDebug(lcClipboard) << "copy kept," << content.text.size();
         }
     });
@@ -295,6 +298,7 @@ int CMain::CaptureClipboard()
 void CMain::AddClipboardText(const QString& text)
 {
     m_pClipboard->Add(text);
+    SearchChanged(search::Kind::History);
 }
 
 void CMain::GetNextClipboardItem(QString& text)
@@ -304,16 +308,20 @@ void CMain::GetNextClipboardItem(QString& text)
 
 void CMain::UseClipboardItem(int index)
 {
+    if (index >= 0 && index < m_pClipboard->Count())
+        m_search.RecordUse(search::Kind::History, m_pClipboard->At(index).m_strText);
     m_pClipboard->Use(index);
 }
 
 int CMain::DeleteClipboardItem(int index)
 {
+    SearchChanged(search::Kind::History);
     return m_pClipboard->Delete(index);
 }
 
 int CMain::DeleteAllClipboardItems()
 {
+    SearchChanged(search::Kind::History);
     return m_pClipboard->DeleteAll();
 }
 
@@ -324,6 +332,7 @@ void CMain::SaveClipboard()
 
 void CMain::LoadClipboard()
 {
+    SearchChanged(search::Kind::History);
     m_pClipboard->Load();
 }
 
@@ -338,16 +347,19 @@ int CMain::AddShortcut(ShortcutRecord* record)
 {
     if (!m_bShortcutsCaseSensitive)
         record->shortcut = record->shortcut.toLower();
+    SearchChanged(search::Kind::Shortcut);
     return m_pShortcut->Add(record) ? 1 : 0;
 }
 
 bool CMain::RemoveShortcut(const QString& name)
 {
+    SearchChanged(search::Kind::Shortcut);
     return m_pShortcut->Remove(name);
 }
 
 int CMain::RemoveAllShortcuts()
 {
+    SearchChanged(search::Kind::Shortcut);
     m_pShortcut->RemoveAll();
     return 1;
 }
@@ -371,6 +383,7 @@ void CMain::MakeShortcutFromText(const QString& text)
     // stored that way too, or the new shortcut could never be typed.
     if (!m_bShortcutsCaseSensitive)
         record->shortcut = record->shortcut.toLower();
+    SearchChanged(search::Kind::Shortcut);
     m_pShortcut->Add(record);
 }
 
@@ -379,6 +392,7 @@ void CMain::ReloadShortcuts()
     // The new store is loaded before the old one goes, so a data file that cannot be read leaves
     // the shortcuts in use as they were.
     auto* fresh = new CShortcut(m_strDatabase);
+    SearchChanged(search::Kind::Shortcut);
     delete m_pShortcut;
     m_pShortcut = fresh;
 }

@@ -2,6 +2,7 @@
 // The controller: one instance for the life of the program. It holds the working copy of the
 // preferences, the quit and enabled flags, the windows and the two stores, runs start-up, the main
 // loop and the shutdown, and is the only way other code reaches the stores.
+#include "core/SearchIndex.h"
 #include "data/Environments.h"
 #include "data/SourceLibrary.h"
 #include "platform/Platform.h"
@@ -95,6 +96,18 @@ public:
 
     // Gives window the focus and pastes the clipboard into it (Ctrl+V).
     void PasteIntoWindow(platform::WindowId window);
+    // Pastes text into window as the expansion does: the user's clipboard text comes back
+    // afterwards. With no window, text is put on the clipboard for the user to paste.
+    void PasteText(platform::WindowId window, const QString& text);
+
+    // The search over the shortcuts, the clipboard history, the source library and the
+    // environments, brought up to date with them: only the kinds changed since the last call are
+    // read again.
+    const search::SearchIndex& SearchIndex();
+    // Acts on what the search found as its own sheet does: a shortcut's or history item's text is
+    // pasted into window (PasteText), a source file is opened, an environment is started. Returns a
+    // text for the user for each thing that failed.
+    QStringList UseSearchEntry(const search::Entry& entry, platform::WindowId window);
 
     // The seams to the operating system this program runs with (the X11 backend, or fakes in tests).
     platform::Services& Platform() { return *m_pPlatform; }
@@ -150,6 +163,12 @@ private:
     bool m_bRunning = false;   // the main loop runs
     bool m_bResolving = false; // an expansion runs; it is not re-entered
     int m_nHookSuspended = 0;  // RemoveHook calls not yet matched by InstallHook
+
+    // The search's index and, per kind, whether it must be read again.
+    void SearchChanged(search::Kind kind) { m_searchStale[std::size_t(kind)] = true; }
+    search::SearchIndex m_search;
+    std::array<bool, search::kKindCount> m_searchStale{true, true, true, true};
+    QString m_searchDatabase;
 };
 
 // The one controller of the program (null before it exists and after it is gone).

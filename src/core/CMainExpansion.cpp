@@ -86,6 +86,7 @@ int CMain::ResolveShortcut()
         return finish(0);
     }
     const QString text = record->text;
+    m_search.RecordUse(search::Kind::Shortcut, record->shortcut);
     if (!m_bAutoPasteShortcut) {
         // Not pasted: the text waits on the clipboard and the word stays selected, so the user's
         // own Ctrl+V puts it in place.
@@ -97,4 +98,24 @@ int CMain::ResolveShortcut()
     os.quietWait->WaitForPasteServed(PasteSettleMs, within(ExpansionBoundMs));
     clipboard.SetText(saved);
     return finish(1);
+}
+
+void CMain::PasteText(platform::WindowId window, const QString& text)
+{
+    platform::Services& os = Platform();
+    platform::IClipboardWriter& clipboard = *os.clipboardWriter;
+    if (!window) {
+        clipboard.SetText(text);
+        return;
+    }
+    RemoveHook();
+    bool secret = false;
+    const QString saved = clipboard.Text(&secret);
+    // Marked secret while it passes, so that clipboard histories do not keep it.
+    clipboard.SetText(text, true);
+    os.foreground->SetForegroundWindow(window);
+    SendKeys(platform::PasteKeys);
+    os.quietWait->WaitForPasteServed(PasteSettleMs, ExpansionBoundMs);
+    clipboard.SetText(saved, secret);
+    InstallHook();
 }

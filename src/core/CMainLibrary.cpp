@@ -12,16 +12,19 @@ QList<data::SourceRecord> CMain::GetSources()
 
 void CMain::AddSource(const data::SourceRecord& record)
 {
+    SearchChanged(search::Kind::Source);
     data::AddSource(m_strDatabase, record);
 }
 
 void CMain::DeleteSource(int id)
 {
+    SearchChanged(search::Kind::Source);
     data::DeleteSource(m_strDatabase, id);
 }
 
 void CMain::DeleteAllSources()
 {
+    SearchChanged(search::Kind::Source);
     data::DeleteAllSources(m_strDatabase);
 }
 
@@ -29,6 +32,7 @@ bool CMain::OpenSource(int id, const QString& path, QString* error)
 {
     const QString folder = platform::FolderOf(path);
     platform::IShell& shell = *Platform().shell;
+    m_search.RecordUse(search::Kind::Source, QString::number(id));
     if (data::OpenWith(m_strDatabase, id) != data::kOpenWithEditor)
         return shell.ShellExecute(path, QString(), folder, error);
     if (m_strEditorPath == QLatin1String("notepad"))
@@ -44,16 +48,19 @@ QList<data::EnvRecord> CMain::GetEnvironments()
 
 void CMain::AddEnvironment(const QString& name, const QString& desc, const QList<data::AppRecord>& apps)
 {
+    SearchChanged(search::Kind::Environment);
     data::AddEnvironment(m_strDatabase, name, desc, apps);
 }
 
 void CMain::RemoveEnvironment(int id)
 {
+    SearchChanged(search::Kind::Environment);
     data::RemoveEnvironment(m_strDatabase, id);
 }
 
 void CMain::RemoveAllEnvironments()
 {
+    SearchChanged(search::Kind::Environment);
     data::RemoveAllEnvironments(m_strDatabase);
 }
 
@@ -61,6 +68,7 @@ QStringList CMain::LaunchEnvironment(int envId)
 {
     platform::IShell& shell = *Platform().shell;
     QStringList failures;
+    m_search.RecordUse(search::Kind::Environment, QString::number(envId));
     for (const data::AppRecord& app : data::LoadApps(m_strDatabase, envId)) {
         // The whole command line is one argument of the program, as it was typed.
         const QString parameters =

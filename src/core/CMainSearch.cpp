@@ -1,0 +1,81 @@
+// The search over everything the stores keep: the index follows the stores, and what the search
+// finds is used as its own sheet uses it.
+#include "core/CMain.h"
+
+#include "data/CClipboard.h"
+#include "data/CShortcut.h"
+
+#include <utility>
+
+using search::Entry;
+using search::Kind;
+
+const search::SearchIndex& CMain::SearchIndex()
+{
+    if (m_searchDatabase != m_strDatabase) {
+        m_searchDatabase = m_strDatabase;
+        m_searchStale.fill(true);
+    }
+    auto stale = [this](Kind kind) { return std::exchange(m_searchStale[std::size_t(kind)], false); };
+    if (stale(Kind::Shortcut)) {
+        std::vector<Entry> entries;
+        if (m_pShortcut) {
+            entries.reserve(std::size_t(m_pShortcut->Count()));
+            m_pShortcut->ForEach([&entries](const ShortcutRecord& record) {
+                entries.push_back(Entry::Shortcut(record.shortcut, record.desc, record.text));
+            });
+        }
+        m_search.SetEntries(Kind::Shortcut, std::move(entries));
+    }
+    if (stale(Kind::History)) {
+        std::vector<Entry> entries;
+        for (int i = 0; m_pClipboard && i < m_pClipboard->Count(); ++i)
+            entries.push_back(Entry::History(i, m_pClipboard->At(i).m_strText));
+        m_search.SetEntries(Kind::History, std::move(entries));
+    }
+    if (stale(Kind::Source)) {
+        std::vector<Entry> entries;
+        for (const data::SourceRecord& r : GetSources())
+            entries.push_back(Entry::Source(r.id, r.fileName, r.lang, r.field, r.desc, r.path));
+        m_search.SetEntries(Kind::Source, std::move(entries));
+    }
+    if (stale(Kind::Environment)) {
+        std::vector<Entry> entries;
+        for (const data::EnvRecord& r : GetEnvironments())
+            entries.push_back(Entry::Environment(r.id, r.name, r.desc));
+        m_search.SetEntries(Kind::Environment, std::move(entries));
+    }
+    return m_search;
+}
+
+QStringList CMain::UseSearchEntry(const Entry& entry, platform::WindowId window)
+{
+    switch (entry.kind) {
+    case Kind::Shortcut:
+        m_search.RecordUse(Kind::Shortcut, entry.name);
+        PasteText(window, entry.text);
+        return {};
+    case Kind::History: {
+        // The item as the history holds it now; counted as the clipboard manager counts a paste.
+        int index = entry.id;
+        if (index >= m_pClipboard->Count() || m_pClipboard->At(index).m_strText != entry.text) {
+            for (index = m_pClipboard->Count() - 1; index >= 0; --index)
+                if (m_pClipboard->At(index).m_strText == entry.text)
+                    break;
+        }
+        if (index >= 0)
+            UseClipboardItem(index);
+        PasteText(window, entry.text);
+        return {};
+    }
+    case Kind::Source: {
+        QString error;
+        if (!OpenSource(entry.id, entry.text, &error))
+            return {QStringLiteral("Quillbox could not open %1:\n%2").arg(entry.text, error)};
+        return {};
+    }
+    case Kind::Environment:
+        return LaunchEnvironment(entry.id);
+    }
+    return {};
+}
