@@ -42,6 +42,22 @@ CMain* GetMain()
 CMain::CMain()
 {
     s_pCurrent = this;
+    m_searchRefresh.setSingleShot(true);
+    QObject::connect(&m_searchRefresh, &QTimer::timeout, [this] {
+        // A data file that cannot be read now is read again, and reported, when the search opens.
+        try {
+            SearchIndex();
+        } catch (const data::DatabaseError& error) {
+            qCDebug(lcSearch).noquote() << "search index not refreshed:" << error.UserText();
+        }
+    });
+}
+
+void CMain::SearchChanged(search::Kind kind)
+{
+    m_searchStale[std::size_t(kind)] = true;
+    if (QCoreApplication::instance())
+        m_searchRefresh.start(0);
 }
 
 CMain::~CMain()
@@ -191,6 +207,8 @@ int CMain::CreateStores()
         m_pClipboard->Load();
     if (m_bClipboardAutoSave)
         SetClipboardAutoSave(true);
+    // Built now, so that the first search only shows the window.
+    SearchIndex();
     return 1;
 }
 

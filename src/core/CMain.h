@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <csignal>
 #include <initializer_list>
 #include <memory>
@@ -164,11 +165,13 @@ private:
     bool m_bResolving = false; // an expansion runs; it is not re-entered
     int m_nHookSuspended = 0;  // RemoveHook calls not yet matched by InstallHook
 
-    // The search's index and, per kind, whether it must be read again.
-    void SearchChanged(search::Kind kind) { m_searchStale[std::size_t(kind)] = true; }
+    // The search's index and, per kind, whether it must be read again. A change is brought into
+    // the index once the program is idle, so that the Search chord finds it ready.
+    void SearchChanged(search::Kind kind);
     search::SearchIndex m_search;
     std::array<bool, search::kKindCount> m_searchStale{true, true, true, true};
     QString m_searchDatabase;
+    QTimer m_searchRefresh;
 };
 
 // The one controller of the program (null before it exists and after it is gone).

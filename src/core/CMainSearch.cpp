@@ -16,8 +16,14 @@ const search::SearchIndex& CMain::SearchIndex()
         m_searchDatabase = m_strDatabase;
         m_searchStale.fill(true);
     }
-    auto stale = [this](Kind kind) { return std::exchange(m_searchStale[std::size_t(kind)], false); };
-    if (stale(Kind::Shortcut)) {
+    // Each kind is marked fresh only once it has been read: a data file that fails is read again.
+    auto refresh = [this](Kind kind, auto read) {
+        if (m_searchStale[std::size_t(kind)]) {
+            m_search.SetEntries(kind, read());
+            m_searchStale[std::size_t(kind)] = false;
+        }
+    };
+    refresh(Kind::Shortcut, [this] {
         std::vector<Entry> entries;
         if (m_pShortcut) {
             entries.reserve(std::size_t(m_pShortcut->Count()));
@@ -25,26 +31,26 @@ const search::SearchIndex& CMain::SearchIndex()
                 entries.push_back(Entry::Shortcut(record.shortcut, record.desc, record.text));
             });
         }
-        m_search.SetEntries(Kind::Shortcut, std::move(entries));
-    }
-    if (stale(Kind::History)) {
+        return entries;
+    });
+    refresh(Kind::History, [this] {
         std::vector<Entry> entries;
         for (int i = 0; m_pClipboard && i < m_pClipboard->Count(); ++i)
             entries.push_back(Entry::History(i, m_pClipboard->At(i).m_strText));
-        m_search.SetEntries(Kind::History, std::move(entries));
-    }
-    if (stale(Kind::Source)) {
+        return entries;
+    });
+    refresh(Kind::Source, [this] {
         std::vector<Entry> entries;
         for (const data::SourceRecord& r : GetSources())
             entries.push_back(Entry::Source(r.id, r.fileName, r.lang, r.field, r.desc, r.path));
-        m_search.SetEntries(Kind::Source, std::move(entries));
-    }
-    if (stale(Kind::Environment)) {
+        return entries;
+    });
+    refresh(Kind::Environment, [this] {
         std::vector<Entry> entries;
         for (const data::EnvRecord& r : GetEnvironments())
             entries.push_back(Entry::Environment(r.id, r.name, r.desc));
-        m_search.SetEntries(Kind::Environment, std::move(entries));
-    }
+        return entries;
+    });
     return m_search;
 }
 

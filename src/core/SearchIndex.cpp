@@ -28,33 +28,55 @@ Entry Entry::Environment(int id, const QString& name, const QString& desc)
 
 namespace {
 
-// How well a query matches an entry; the smaller the better.
-enum Tier : quint8 { NameExact, NamePrefix, Unbroken, Scattered, NoMatch };
-
-std::u16string_view View(const QString& text)
+// The length of the UTF-8 sequence that starts with lead.
+std::size_t SequenceLength(char lead)
 {
-    return {reinterpret_cast<const char16_t*>(text.utf16()), std::size_t(text.size())};
+    const auto byte = static_cast<unsigned char>(lead);
+    return byte < 0x80 ? 1 : byte < 0xe0 ? 2 : byte < 0xf0 ? 3 : 4;
 }
 
-// Whether query's characters appear in text in their order; *span is the stretch of text from the
-// first to the last (the first occurrence of each, in turn).
-bool Scatters(std::u16string_view text, std::u16string_view query, int* span)
+// Whether query's characters appear in text in their order; *span is the stretch of text (in
+// bytes) from the first to the last, taking the first occurrence of each in turn. Both are
+// case-folded UTF-8: one byte is looked for with memchr, a longer character as a whole.
+bool Scatters(std::string_view text, std::string_view query, int* span)
 {
-    std::size_t at = text.find(query.front());
-    if (at == std::u16string_view::npos)
-        return false;
-    const std::size_t first = at;
-    for (std::size_t q = 1; q < query.size(); ++q) {
-        at = text.find(query[q], at + 1);
-        if (at == std::u16string_view::npos)
+    std::size_t at = 0;
+    std::size_t first = std::string_view::npos;
+    for (std::size_t q = 0; q < query.size();) {
+        const std::size_t length = SequenceLength(query[q]);
+        const std::size_t found = length == 1 ? text.find(query[q], at) : text.find(query.substr(q, length), at);
+        if (found == std::string_view::npos)
             return false;
+        if (first == std::string_view::npos)
+            first = found;
+        at = found + length;
+        q += length;
     }
-    *span = int(at - first + 1);
+    *span = int(at - first);
     return true;
 }
 
+} // namespace
+
+// Appends text case-folded, in UTF-8, to out; plain ASCII, by far the most common, without a copy.
+void SearchIndex::Fold(QStringView text, std::string& out)
+{
+    const bool ascii = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (!ascii) {
+        out.append(text.toString().toCaseFolded().toStdString());
+        return;
+    }
+    out.reserve(out.size() + std::size_t(text.size()));
+    for (QChar c : text) {
+        const char u = char(c.unicode());
+        out.push_back(u >= 'A' && u <= 'Z' ? char(u + ('a' - 'A')) : u);
+    }
+}
+
+namespace {
+
 struct Candidate {
-    Tier tier;
+    quint8 tier;
     Kind kind;
     int span;
     quint64 last;
@@ -82,6 +104,7 @@ struct Candidate {
 
 void SearchIndex::SetEntries(Kind kind, std::vector<Entry> entries)
 {
+    m_lastQuery.clear();
     Part& part = m_parts[std::size_t(kind)];
     part.entries = std::move(entries);
     part.items.clear();
@@ -94,9 +117,9 @@ void SearchIndex::SetEntries(Kind kind, std::vector<Entry> entries)
         auto add = [&](const QString& text) {
             if (text.isEmpty())
                 return;
-            const QString folded = text.left(kMatchedChars).toCaseFolded();
-            item.fields[item.fieldCount++] = Span{int(part.folded.size()), int(folded.size())};
-            part.folded.append(View(folded));
+            const int begin = int(part.folded.size());
+            Fold(QStringView(text).left(kMatchedChars), part.folded);
+            item.fields[item.fieldCount++] = Span{begin, int(part.folded.size()) - begin};
         };
         add(entry.name);
         for (const QString& field : entry.fields)
@@ -142,8 +165,9 @@ std::vector<const Entry*> SearchIndex::Search(const QString& query, int limit) c
     std::vector<const Entry*> found;
     if (limit <= 0)
         return found;
-    const QString folded = query.trimmed().left(kMatchedChars).toCaseFolded();
-    if (folded.isEmpty()) {
+    std::string q;
+    Fold(QStringView(query).trimmed().left(kMatchedChars), q);
+    if (q.empty()) {
         // The history, newest first.
         const Part& history = m_parts[std::size_t(Kind::History)];
         for (const Entry& entry : history.entries)
@@ -154,48 +178,62 @@ std::vector<const Entry*> SearchIndex::Search(const QString& query, int limit) c
         return found;
     }
 
-    const std::u16string_view q = View(folded);
+    // What does not match a query matches no query that extends it.
+    const bool narrowing = !m_lastQuery.empty() && q.starts_with(m_lastQuery);
+    std::vector<quint32> matches;
     std::vector<Candidate> candidates;
-    for (std::size_t k = 0; k < m_parts.size(); ++k) {
+    auto consider = [&](std::size_t k, std::size_t i) {
         const Part& part = m_parts[k];
-        const std::u16string_view all(part.folded);
-        for (std::size_t i = 0; i < part.items.size(); ++i) {
-            const Item& item = part.items[i];
-            Tier tier = NoMatch;
-            int span = 0;
-            for (int f = 0; f < item.fieldCount && tier > Unbroken; ++f) {
-                const std::u16string_view text = all.substr(std::size_t(item.fields[f].begin),
-                                                            std::size_t(item.fields[f].length));
-                if (text.size() < q.size())
-                    continue;
-                if (f == 0 && item.hasName && text.substr(0, q.size()) == q) {
-                    tier = text.size() == q.size() ? NameExact : NamePrefix;
-                    span = int(q.size());
-                } else if (text.find(q) != std::u16string_view::npos) {
-                    tier = Unbroken;
-                    span = int(q.size());
-                } else if (tier > Scattered) {
-                    int scattered = 0;
-                    if (Scatters(text, q, &scattered))
-                        tier = Scattered, span = scattered;
-                } else if (tier == Scattered) {
-                    int scattered = 0;
-                    if (Scatters(text, q, &scattered) && scattered < span)
-                        span = scattered;
-                }
-            }
-            if (tier == NoMatch)
-                continue;
-            const Usage& usage = m_usage[std::size_t(item.usage)];
-            candidates.push_back(
-                Candidate{tier, Kind(k), span, usage.last, usage.count, int(i), &part.entries[i]});
-        }
+        const auto [tier, span] = Match(part, part.items[i], q);
+        if (tier == NoMatch)
+            return;
+        matches.push_back(quint32(k << 24 | i));
+        const Usage& usage = m_usage[std::size_t(part.items[i].usage)];
+        candidates.push_back(Candidate{tier, Kind(k), span, usage.last, usage.count, int(i), &part.entries[i]});
+    };
+    if (narrowing) {
+        for (const quint32 match : m_lastMatches)
+            consider(match >> 24, match & 0xffffff);
+    } else {
+        for (std::size_t k = 0; k < m_parts.size(); ++k)
+            for (std::size_t i = 0; i < m_parts[k].items.size(); ++i)
+                consider(k, i);
     }
+    m_lastQuery = q;
+    m_lastMatches = std::move(matches);
+
     const auto end = candidates.begin() + std::min<std::ptrdiff_t>(limit, std::ptrdiff_t(candidates.size()));
     std::partial_sort(candidates.begin(), end, candidates.end());
     for (auto it = candidates.begin(); it != end; ++it)
         found.push_back(it->entry);
     return found;
+}
+
+std::pair<quint8, int> SearchIndex::Match(const Part& part, const Item& item, std::string_view q)
+{
+    const std::string_view all(part.folded);
+    Tier tier = NoMatch;
+    int span = 0;
+    for (int f = 0; f < item.fieldCount && tier > Unbroken; ++f) {
+        const std::string_view text =
+            all.substr(std::size_t(item.fields[f].begin), std::size_t(item.fields[f].length));
+        if (text.size() < q.size())
+            continue;
+        if (f == 0 && item.hasName && text.starts_with(q))
+            return {text.size() == q.size() ? NameExact : NamePrefix, int(q.size())};
+        // One pass tells most fields apart: only letters found in order can be found unbroken.
+        int scattered = 0;
+        if (!Scatters(text, q, &scattered))
+            continue;
+        if (scattered == int(q.size()) || text.find(q) != std::string_view::npos) {
+            tier = Unbroken;
+            span = int(q.size());
+        } else if (tier == NoMatch || scattered < span) {
+            tier = Scattered;
+            span = scattered;
+        }
+    }
+    return {tier, span};
 }
 
 } // namespace search

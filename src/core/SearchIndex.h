@@ -5,10 +5,13 @@
 // prefix matches of a name, then unbroken matches in any field, then scattered ones; at an equal
 // match the entry used last comes first, then the one used most often. No widgets.
 #include <QHash>
+#include <QStringView>
 #include <QString>
 
 #include <array>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace search {
@@ -44,7 +47,8 @@ public:
     static QString KeyOf(const Entry& entry);
 
     // The best matches of query, best first, at most limit of them. An empty query (blanks only)
-    // gives the history, newest first.
+    // gives the history, newest first. A query that extends the one before (the user typed on)
+    // looks only at what the one before matched.
     std::vector<const Entry*> Search(const QString& query, int limit) const;
 
     int Count(Kind kind) const { return int(m_parts[std::size_t(kind)].entries.size()); }
@@ -63,19 +67,27 @@ private:
     struct Part {
         std::vector<Entry> entries;
         std::vector<Item> items;       // one per entry
-        std::u16string folded;         // every matched text, case-folded, one after the other
+        std::string folded;            // every matched text, case-folded, in UTF-8, one after the other
     };
     struct Usage {
         quint64 last = 0; // the clock at the last use; 0: never used
         int count = 0;
     };
 
+    // How well a query matches an entry; the smaller the better.
+    enum Tier : quint8 { NameExact, NamePrefix, Unbroken, Scattered, NoMatch };
+    // The tier of item for the folded query q, and the length of text its letters span.
+    static std::pair<quint8, int> Match(const Part& part, const Item& item, std::string_view q);
+    static void Fold(QStringView text, std::string& out);
     int UsageSlot(Kind kind, const QString& key);
 
     std::array<Part, kKindCount> m_parts;
     std::array<QHash<QString, int>, kKindCount> m_slots;
     std::vector<Usage> m_usage;
     quint64 m_clock = 0;
+    // The last query searched and every entry it matched (kind << 24 | index), for the next one.
+    mutable std::string m_lastQuery;
+    mutable std::vector<quint32> m_lastMatches;
 };
 
 } // namespace search

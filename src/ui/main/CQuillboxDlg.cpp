@@ -305,8 +305,11 @@ int CQuillboxDlg::OnSearchMsg()
     CMain* main = GetMain();
     if (!main->m_bEnabled || !m_search || m_search->IsOpen())
         return 0;
+    const platform::WindowId front = main->Platform().foreground->GetForegroundWindow();
+    // Brought up to date first: a data file that cannot be read is reported and nothing opens.
+    main->SearchIndex();
     RemoveHook();
-    m_search->Open(main->Platform().foreground->GetForegroundWindow());
+    m_search->Open(front);
     return 0;
 }
 

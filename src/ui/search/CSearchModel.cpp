@@ -32,16 +32,18 @@ CSearchModel::CSearchModel(QObject* parent)
 {
 }
 
-void CSearchModel::SetEntries(std::vector<const search::Entry*> entries)
+void CSearchModel::SetEntries(const std::vector<const search::Entry*>& entries)
 {
     beginResetModel();
-    m_entries = std::move(entries);
+    m_entries.clear();
+    for (const search::Entry* entry : entries)
+        m_entries.push_back(*entry);
     endResetModel();
 }
 
 const search::Entry* CSearchModel::EntryAt(int row) const
 {
-    return row >= 0 && row < int(m_entries.size()) ? m_entries[std::size_t(row)] : nullptr;
+    return row >= 0 && row < int(m_entries.size()) ? &m_entries[std::size_t(row)] : nullptr;
 }
 
 int CSearchModel::rowCount(const QModelIndex& parent) const

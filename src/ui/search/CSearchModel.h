@@ -1,7 +1,6 @@
 #pragma once
 // The rows of the search window: the entries the search found, best first, each one line with its
-// kind's icon. The entries belong to the controller's search index, which keeps them while the
-// window is open.
+// kind's icon. The rows are copies (their texts shared), so the index may change meanwhile.
 #include "core/SearchIndex.h"
 
 #include <QAbstractListModel>
@@ -14,7 +13,7 @@ class CSearchModel : public QAbstractListModel {
 public:
     explicit CSearchModel(QObject* parent = nullptr);
 
-    void SetEntries(std::vector<const search::Entry*> entries);
+    void SetEntries(const std::vector<const search::Entry*>& entries);
     const search::Entry* EntryAt(int row) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -24,6 +23,6 @@ public:
     static QString RowText(const search::Entry& entry);
 
 private:
-    std::vector<const search::Entry*> m_entries;
+    std::vector<search::Entry> m_entries;
     std::array<QIcon, search::kKindCount> m_icons;
 };
