@@ -5,6 +5,7 @@
 #include "data/CClipboard.h"
 #include "data/CShortcut.h"
 
+#include <algorithm>
 #include <utility>
 
 using search::Entry;
@@ -30,6 +31,8 @@ const search::SearchIndex& CMain::SearchIndex()
             m_pShortcut->ForEach([&entries](const ShortcutRecord& record) {
                 entries.push_back(Entry::Shortcut(record.shortcut, record.desc, record.text));
             });
+            // Shortcuts that match equally well are listed by name.
+            std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
         }
         return entries;
     });

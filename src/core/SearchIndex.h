@@ -40,6 +40,7 @@ public:
     static constexpr int kMatchedChars = 4096;
 
     // Replaces the entries of one kind. Uses recorded earlier stay with the entries they name.
+    // Entries that match equally well, equally used, are listed in the order given here.
     void SetEntries(Kind kind, std::vector<Entry> entries);
     // Counts one use, now, of the entry of kind that key names (KeyOf).
     void RecordUse(Kind kind, const QString& key);
