@@ -66,7 +66,6 @@ void SearchIndex::Fold(QStringView text, std::string& out)
         out.append(text.toString().toCaseFolded().toStdString());
         return;
     }
-    out.reserve(out.size() + std::size_t(text.size()));
     for (QChar c : text) {
         const char u = char(c.unicode());
         out.push_back(u >= 'A' && u <= 'Z' ? char(u + ('a' - 'A')) : u);
