@@ -8,7 +8,6 @@
 #include "ui/search/CSearchModel.h"
 
 #include <QCursor>
-#include <QElapsedTimer>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
