@@ -44,6 +44,22 @@ CMain* GetMain()
 CMain::CMain()
 {
     s_pCurrent = this;
+    m_searchRefresh.setSingleShot(true);
+    QObject::connect(&m_searchRefresh, &QTimer::timeout, [this] {
+        // A data file that cannot be read now is read again, and reported, when the search opens.
+        try {
+            SearchIndex();
+        } catch (const data::DatabaseError& error) {
+            qCDebug(lcSearch).noquote() << "search index not refreshed:" << error.UserText();
+        }
+    });
+}
+
+void CMain::SearchChanged(search::Kind kind)
+{
+    m_searchStale[std::size_t(kind)] = true;
+    if (QCoreApplication::instance())
+        m_searchRefresh.start(0);
 }
 
 CMain::~CMain()
@@ -195,6 +211,8 @@ int CMain::CreateStores()
         m_pClipboard->Load();
     if (m_bClipboardAutoSave)
         SetClipboardAutoSave(true);
+    // Built now, so that the first search only shows the window.
+    SearchIndex();
     return 1;
 }
 
@@ -291,6 +309,9 @@ int CMain::CaptureClipboard()
             qCDebug(lcClipboard) << "copy not kept: no text";
         else {
             m_pClipboard->Add(content.text);
+            // A copy counts as a use of its text: the search lists it as recent.
+            m_search.RecordUse(search::Kind::History, content.text);
+            SearchChanged(search::Kind::History);
             qCDebug(lcClipboard) << "copy kept," << content.text.size();
         }
     });
@@ -300,6 +321,7 @@ int CMain::CaptureClipboard()
 void CMain::AddClipboardText(const QString& text)
 {
     m_pClipboard->Add(text);
+    SearchChanged(search::Kind::History);
 }
 
 void CMain::GetNextClipboardItem(QString& text)
@@ -309,16 +331,20 @@ void CMain::GetNextClipboardItem(QString& text)
 
 void CMain::UseClipboardItem(int index)
 {
+    if (index >= 0 && index < m_pClipboard->Count())
+        m_search.RecordUse(search::Kind::History, m_pClipboard->At(index).m_strText);
     m_pClipboard->Use(index);
 }
 
 int CMain::DeleteClipboardItem(int index)
 {
+    SearchChanged(search::Kind::History);
     return m_pClipboard->Delete(index);
 }
 
 int CMain::DeleteAllClipboardItems()
 {
+    SearchChanged(search::Kind::History);
     return m_pClipboard->DeleteAll();
 }
 
@@ -329,6 +355,7 @@ void CMain::SaveClipboard()
 
 void CMain::LoadClipboard()
 {
+    SearchChanged(search::Kind::History);
     m_pClipboard->Load();
 }
 
@@ -343,16 +370,19 @@ int CMain::AddShortcut(ShortcutRecord* record)
 {
     if (!m_bShortcutsCaseSensitive)
         record->shortcut = record->shortcut.toLower();
+    SearchChanged(search::Kind::Shortcut);
     return m_pShortcut->Add(record) ? 1 : 0;
 }
 
 bool CMain::RemoveShortcut(const QString& name)
 {
+    SearchChanged(search::Kind::Shortcut);
     return m_pShortcut->Remove(name);
 }
 
 int CMain::RemoveAllShortcuts()
 {
+    SearchChanged(search::Kind::Shortcut);
     m_pShortcut->RemoveAll();
     return 1;
 }
@@ -381,6 +411,7 @@ void CMain::MakeShortcutFromText(const QString& text)
     // stored that way too, or the new shortcut could never be typed.
     if (!m_bShortcutsCaseSensitive)
         record->shortcut = record->shortcut.toLower();
+    SearchChanged(search::Kind::Shortcut);
     m_pShortcut->Add(record);
 }
 
@@ -392,6 +423,7 @@ void CMain::ReloadShortcuts()
     if (const QString kind = data::SpecialFileKind(m_strDatabase); !kind.isEmpty())
         throw data::DatabaseError(QStringLiteral("It is %1, not a file.").arg(kind), m_strDatabase);
     auto* fresh = new CShortcut(m_strDatabase);
+    SearchChanged(search::Kind::Shortcut);
     delete m_pShortcut;
     m_pShortcut = fresh;
 }

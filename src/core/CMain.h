@@ -3,12 +3,14 @@
 // preferences, the quit and enabled flags, the windows and the two stores, runs start-up, the main
 // loop and the shutdown, and is the only way other code reaches the stores.
 #include "core/Terminals.h"
+#include "core/SearchIndex.h"
 #include "data/Environments.h"
 #include "data/SourceLibrary.h"
 #include "platform/Platform.h"
 
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <csignal>
 #include <initializer_list>
 #include <memory>
@@ -102,8 +104,24 @@ public:
     // Pastes text into the window that has the focus with the paste key how. The text goes on the
     // clipboard (marked as passing when restore is given) and, for a terminal that pastes PRIMARY,
     // on PRIMARY too, whose own text comes back once the paste has fetched the text (capMs at
-    // most); with restore, the clipboard gets *restore back then as well.
-    void PasteText(const QString& text, TerminalPaste how, const QString* restore, int capMs);
+    // most); with restore, the clipboard gets *restore back then as well, marked secret when
+    // restoreSecret.
+    void PasteText(const QString& text, TerminalPaste how, const QString* restore, int capMs,
+                   bool restoreSecret = false);
+
+    // Pastes text into window as the expansion does, with the paste key of that window: the user's
+    // clipboard text (and its secret mark) comes back afterwards. With no window, text is put on
+    // the clipboard for the user to paste.
+    void PasteRestoring(platform::WindowId window, const QString& text);
+
+    // The search over the shortcuts, the clipboard history, the source library and the
+    // environments, brought up to date with them: only the kinds changed since the last call are
+    // read again.
+    const search::SearchIndex& SearchIndex();
+    // Acts on what the search found as its own sheet does: a shortcut's or history item's text is
+    // pasted into window (PasteText), a source file is opened, an environment is started. Returns a
+    // text for the user for each thing that failed.
+    QStringList UseSearchEntry(const search::Entry& entry, platform::WindowId window);
 
     // The seams to the operating system this program runs with (the X11 backend, or fakes in tests).
     platform::Services& Platform() { return *m_pPlatform; }
@@ -161,6 +179,14 @@ private:
     bool m_bRunning = false;   // the main loop runs
     bool m_bResolving = false; // an expansion runs; it is not re-entered
     int m_nHookSuspended = 0;  // RemoveHook calls not yet matched by InstallHook
+
+    // The search's index and, per kind, whether it must be read again. A change is brought into
+    // the index once the program is idle, so that the Search chord finds it ready.
+    void SearchChanged(search::Kind kind);
+    search::SearchIndex m_search;
+    std::array<bool, search::kKindCount> m_searchStale{true, true, true, true};
+    QString m_searchDatabase;
+    QTimer m_searchRefresh;
 };
 
 // The one controller of the program (null before it exists and after it is gone).

@@ -122,6 +122,7 @@ int CMain::ResolveShortcut()
         return finish(0);
     }
     const QString text = record->text;
+    m_search.RecordUse(search::Kind::Shortcut, record->shortcut);
     if (!m_bAutoPasteShortcut) {
         // Not pasted: the text waits on the clipboard and the word stays selected, so the user's
         // own Ctrl+V puts it in place.
@@ -130,4 +131,20 @@ int CMain::ResolveShortcut()
     }
     PasteText(text, TerminalPaste::None, &saved, within(ExpansionBoundMs));
     return finish(1);
+}
+
+void CMain::PasteRestoring(platform::WindowId window, const QString& text)
+{
+    platform::Services& os = Platform();
+    platform::IClipboardWriter& clipboard = *os.clipboardWriter;
+    if (!window) {
+        clipboard.SetText(text);
+        return;
+    }
+    RemoveHook();
+    bool secret = false;
+    const QString saved = clipboard.Text(&secret);
+    os.foreground->SetForegroundWindow(window);
+    PasteText(text, PasteKindInFront(), &saved, ExpansionBoundMs, secret);
+    InstallHook();
 }

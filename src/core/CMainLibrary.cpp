@@ -16,16 +16,19 @@ QList<data::SourceRecord> CMain::GetSources()
 
 void CMain::AddSource(const data::SourceRecord& record)
 {
+    SearchChanged(search::Kind::Source);
     data::AddSource(m_strDatabase, record);
 }
 
 void CMain::DeleteSource(int id)
 {
+    SearchChanged(search::Kind::Source);
     data::DeleteSource(m_strDatabase, id);
 }
 
 void CMain::DeleteAllSources()
 {
+    SearchChanged(search::Kind::Source);
     data::DeleteAllSources(m_strDatabase);
 }
 
@@ -33,6 +36,7 @@ bool CMain::OpenSource(int id, const QString& path, QString* error)
 {
     const QString folder = platform::FolderOf(path);
     platform::IShell& shell = *Platform().shell;
+    m_search.RecordUse(search::Kind::Source, QString::number(id));
     if (data::OpenWith(m_strDatabase, id) != data::kOpenWithEditor)
         return shell.ShellExecute(path, QString(), folder, error);
     // The editor gets the whole path, so that neither a file name starting with '-' reads as an
@@ -51,16 +55,19 @@ QList<data::EnvRecord> CMain::GetEnvironments()
 
 void CMain::AddEnvironment(const QString& name, const QString& desc, const QList<data::AppRecord>& apps)
 {
+    SearchChanged(search::Kind::Environment);
     data::AddEnvironment(m_strDatabase, name, desc, apps);
 }
 
 void CMain::RemoveEnvironment(int id)
 {
+    SearchChanged(search::Kind::Environment);
     data::RemoveEnvironment(m_strDatabase, id);
 }
 
 void CMain::RemoveAllEnvironments()
 {
+    SearchChanged(search::Kind::Environment);
     data::RemoveAllEnvironments(m_strDatabase);
 }
 
@@ -68,6 +75,7 @@ QStringList CMain::LaunchEnvironment(int envId)
 {
     platform::IShell& shell = *Platform().shell;
     QStringList failures;
+    m_search.RecordUse(search::Kind::Environment, QString::number(envId));
     for (const data::AppRecord& app : data::LoadApps(m_strDatabase, envId)) {
         // The whole command line is one argument of the program, as it was typed.
         const QString parameters = app.cmdLine.isEmpty() ? QString() : platform::QuoteArgument(app.cmdLine);
@@ -106,7 +114,7 @@ TerminalPaste CMain::PasteKindInFront()
     return m_terminals.PasteOf(foreground.WindowClass(foreground.GetForegroundWindow()));
 }
 
-void CMain::PasteText(const QString& text, TerminalPaste how, const QString* restore, int capMs)
+void CMain::PasteText(const QString& text, TerminalPaste how, const QString* restore, int capMs, bool restoreSecret)
 {
     platform::IClipboardWriter& clipboard = *Platform().clipboardWriter;
     const bool primary = how == TerminalPaste::ShiftInsert;
@@ -128,7 +136,7 @@ void CMain::PasteText(const QString& text, TerminalPaste how, const QString* res
                 PasteSettleMs, int(qMin<qint64>(TerminalQuietMs, bound.remainingTime())));
     }
     if (restore)
-        clipboard.SetText(*restore);
+        clipboard.SetText(*restore, restoreSecret);
     if (primary)
         clipboard.SetPrimaryText(savedPrimary);
 }

@@ -9,3 +9,4 @@ Q_DECLARE_LOGGING_CATEGORY(lcClipboard)
 Q_DECLARE_LOGGING_CATEGORY(lcEnvironments)
 // Every message box's text, as it opens.
 Q_DECLARE_LOGGING_CATEGORY(lcMessages)
+Q_DECLARE_LOGGING_CATEGORY(lcSearch)

@@ -34,6 +34,13 @@ public:
     void RemoveAll();
     // The next record of the one enumeration; null at the end, which also rewinds.
     ShortcutRecord* GetNext();
+    // Calls visit with every record, in no particular order; GetNext's enumeration stays where it is.
+    template <typename Visit>
+    void ForEach(Visit visit) const
+    {
+        for (const auto& [key, record] : m_map)
+            visit(*record);
+    }
     // Whether some record expands to exactly text.
     bool HasText(const QString& text) const;
 

@@ -12,7 +12,8 @@ from qbharness import Session, wait_until  # noqa: E402
 
 # The chords that open a sheet, with the message each posts and the sheet's title.
 SHEET_CHORDS = (("ctrl+shift+Insert", "0x420", r"^Clipboard"), ("ctrl+alt+shift+s", "0x428", r"^Shortcuts"),
-                ("ctrl+alt+shift+l", "0x429", r"^Source library"), ("ctrl+alt+shift+e", "0x42b", r"^Environments"))
+                ("ctrl+alt+shift+l", "0x429", r"^Source library"), ("ctrl+alt+shift+e", "0x42b", r"^Environments"),
+                ("ctrl+alt+shift+f", "0x42c", r"^Search"))
 
 def messages(qb, after):
     """The hook messages logged after a position, in order: [(number, lParam)]."""

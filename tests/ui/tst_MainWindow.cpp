@@ -9,9 +9,13 @@
 #include "ui/framework/CPropertySheet.h"
 #include "ui/framework/ModalLoop.h"
 #include "ui/framework/Resources.h"
+#include "ui/search/CSearchDlg.h"
+#include "data/CShortcut.h"
+#include "hook/qbhook/HookMessage.h"
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabBar>
@@ -165,6 +169,34 @@ private slots:
             QVERIFY(test::FireTimer(&sheet, [](int ms) { return ms <= 1000; }));
         });
         QCOMPARE(ended, ui::IDQUIT);
+    }
+
+    // The search window: the list moves under the keys while the caret stays in the field, Enter
+    // pastes the selected shortcut into the window that was in front, Esc gives that window back.
+    void SearchMovesWithTheKeysAndEnterPastesTheSelectedRow()
+    {
+        Fixture f;
+        for (const char* name : {"memo1", "memo2", "memo3"})
+            f.main.AddShortcut(new ShortcutRecord{0, name, "", QString(name) + " text"});
+        f.fakes.foreground->current = 42;
+        CSearchDlg* search = f.dlg->SearchWindow();
+        auto* field = search->findChild<QLineEdit*>();
+        f.dlg->DispatchHookMessage(QB_MSG_SEARCH, 0);
+        QTRY_VERIFY(search->isVisible() && field->hasFocus());
+        QTest::keyClicks(field, "MEM");
+        QTest::keyClick(field, Qt::Key_PageDown);
+        QTest::keyClick(field, Qt::Key_Up);
+        QTest::keyClick(field, Qt::Key_Return);
+        QVERIFY(!search->isVisible());
+        QCOMPARE(f.fakes.clipboardWriter->history.at(f.fakes.clipboardWriter->history.size() - 2).text,
+                 QString("memo2 text"));
+        QCOMPARE(f.fakes.foreground->activations, QList<platform::WindowId>{42});
+
+        f.fakes.foreground->current = 7;
+        f.dlg->DispatchHookMessage(QB_MSG_SEARCH, 0);
+        QTest::keyClick(field, Qt::Key_Escape);
+        QVERIFY(!search->isVisible());
+        QCOMPARE(f.fakes.foreground->activations, (QList<platform::WindowId>{42, 7}));
     }
 };
 

@@ -13,6 +13,7 @@ const std::array<ChordSetting, kChordSettingCount>& ChordSettings()
         {"ShowShortcuts", "Ctrl+Alt+Shift+S", {QB_MSG_SHOW_SHORTCUTS, 0, 0}, "shortcut list key"},
         {"ShowSources", "Ctrl+Alt+Shift+L", {QB_MSG_SHOW_SOURCES, 0, 0}, "source library key"},
         {"ShowEnvironments", "Ctrl+Alt+Shift+E", {QB_MSG_SHOW_ENVIRONMENTS, 0, 0}, "environment list key"},
+        {"Search", "Ctrl+Alt+Shift+F", {QB_MSG_SEARCH, 0, 0}, "search key"},
     }};
     return table;
 }

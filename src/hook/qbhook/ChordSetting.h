@@ -1,5 +1,5 @@
 #pragma once
-// The six chords of the hook, each with its key in the settings group "Hook", its default, the
+// The seven chords of the hook, each with its key in the settings group "Hook", its default, the
 // message it sends and the words the reports use for it; and the texts of those reports.
 // One table, shared by the library and by the program's HookConfig.
 #include "hook/qbhook/HookMessage.h"
@@ -19,7 +19,7 @@ struct ChordSetting {
 };
 
 // In the order of the QBHOOK_CHORD_* indexes of qbhook.h.
-constexpr std::size_t kChordSettingCount = 6;
+constexpr std::size_t kChordSettingCount = 7;
 const std::array<ChordSetting, kChordSettingCount>& ChordSettings();
 
 // Only one clipboard manager pair is grabbed (pair 0: Ctrl+Shift, 1: Ctrl+Alt), so that the

@@ -32,6 +32,8 @@ constexpr long QB_MSG_SHOW_SHORTCUTS = 0x428;
 constexpr long QB_MSG_SHOW_SOURCES = 0x429;
 // Open the Environments sheet at its list page.
 constexpr long QB_MSG_SHOW_ENVIRONMENTS = 0x42B;
+// Open the search window over the window in front.
+constexpr long QB_MSG_SEARCH = 0x42C;
 
 // lParam of QB_MSG_CLIPBOARD_MANAGER, compared by the program with the preference ClipboardMgrKeys.
 constexpr long QB_CLIPBOARD_PAIR_CTRL_SHIFT = 0; // the Ctrl+Shift pair (Ctrl+Shift+Insert by default)
@@ -59,6 +61,7 @@ constexpr bool IsHookMessageNumber(long number)
     case QB_MSG_SHOW_SHORTCUTS:
     case QB_MSG_SHOW_SOURCES:
     case QB_MSG_SHOW_ENVIRONMENTS:
+    case QB_MSG_SEARCH:
         return true;
     default:
         return false;

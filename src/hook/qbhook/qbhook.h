@@ -26,7 +26,8 @@ enum {
     QBHOOK_CHORD_SHOW_SHORTCUTS = 3,        /* "ShowShortcuts", Ctrl+Alt+Shift+S */
     QBHOOK_CHORD_SHOW_SOURCES = 4,          /* "ShowSources", Ctrl+Alt+Shift+L */
     QBHOOK_CHORD_SHOW_ENVIRONMENTS = 5,     /* "ShowEnvironments", Ctrl+Alt+Shift+E */
-    QBHOOK_CHORD_COUNT = 6
+    QBHOOK_CHORD_SEARCH = 6,                /* "Search", Ctrl+Alt+Shift+F */
+    QBHOOK_CHORD_COUNT = 7
 };
 
 typedef struct QbHookConfig {

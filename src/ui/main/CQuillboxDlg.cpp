@@ -10,6 +10,7 @@
 #include "ui/framework/RunHandler.h"
 #include "core/LogCategories.h"
 #include "ui/main/SheetFactory.h"
+#include "ui/search/CSearchDlg.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -52,6 +53,10 @@ int CQuillboxDlg::Create()
     // The native window exists from here on, hidden; its id is where the helper sends messages.
     winId();
     hide();
+    // Made now, hidden, so that the Search chord only has to show it.
+    m_search = new CSearchDlg(this);
+    // The helper's messages stop while the search is open, as while a sheet is.
+    connect(m_search, &CSearchDlg::Closed, this, [this] { InstallHook(); });
     return 1;
 }
 
@@ -153,6 +158,7 @@ void CQuillboxDlg::DispatchHookMessage(long number, long lParam)
         {QB_MSG_SHOW_SHORTCUTS, [](CQuillboxDlg& self, long) { return self.OnShowShortcutsMsg(); }},
         {QB_MSG_SHOW_SOURCES, [](CQuillboxDlg& self, long) { return self.OnShowSourcesMsg(); }},
         {QB_MSG_SHOW_ENVIRONMENTS, [](CQuillboxDlg& self, long) { return self.OnShowEnvironmentsMsg(); }},
+        {QB_MSG_SEARCH, [](CQuillboxDlg& self, long) { return self.OnSearchMsg(); }},
     };
     qCDebug(lcHook, "message 0x%lx lParam %ld", number, lParam);
     for (const auto& entry : map) {
@@ -292,6 +298,19 @@ int CQuillboxDlg::OnShowSourcesMsg()
 int CQuillboxDlg::OnShowEnvironmentsMsg()
 {
     RunSheet(SheetKind::Environments, 1, true);
+    return 0;
+}
+
+int CQuillboxDlg::OnSearchMsg()
+{
+    CMain* main = GetMain();
+    if (!main->m_bEnabled || !m_search || m_search->IsOpen())
+        return 0;
+    const platform::WindowId front = main->Platform().foreground->GetForegroundWindow();
+    // Brought up to date first: a data file that cannot be read is reported and nothing opens.
+    main->SearchIndex();
+    RemoveHook();
+    m_search->Open(front);
     return 0;
 }
 

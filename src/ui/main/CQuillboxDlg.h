@@ -12,6 +12,7 @@
 #include <memory>
 
 class CMain;
+class CSearchDlg;
 class QAbstractButton;
 class QButtonGroup;
 class QCheckBox;
@@ -59,6 +60,7 @@ public:
     int OnShowShortcutsMsg();
     int OnShowSourcesMsg();
     int OnResolveShortcutMsg();
+    int OnSearchMsg();
     // Dispatches one message of the keyboard helper by its number.
     void DispatchHookMessage(long number, long lParam);
 
@@ -86,6 +88,8 @@ public:
     QString TrayTip() const;
     bool IsSheetOpen(SheetKind kind) const;
     bool IsCopyPending() const { return m_bCopyPending; }
+    // The search window, made hidden with the main window.
+    CSearchDlg* SearchWindow() const { return m_search; }
 
     // The tray menu as it is loaded on a right click (its items, separators and the Help submenu).
     QMenu* LoadTrayMenu();
@@ -190,4 +194,5 @@ private:
     QBasicTimer m_copyTimer;
     QBasicTimer m_flashTimer;
     QBasicTimer m_autoSaveTimer;
+    CSearchDlg* m_search = nullptr;
 };

@@ -1,0 +1,182 @@
+// The search: what a query finds, in which order, and what using a found entry does.
+#include "TestSupport.h"
+#include "core/CMain.h"
+#include "core/SearchIndex.h"
+#include "data/CShortcut.h"
+#include "data/DataFile.h"
+#include "platform/fake/FakeServices.h"
+
+using search::Entry;
+using search::Kind;
+
+namespace {
+
+// An entry as the tests name it: "s:" shortcut, "h:" history, "f:" source file, "e:" environment.
+QString Label(const Entry& e)
+{
+    static const char* prefix[] = {"s:", "h:", "f:", "e:"};
+    return prefix[int(e.kind)] + (e.kind == Kind::History ? e.text : e.name);
+}
+
+QStringList Find(const search::SearchIndex& index, const QString& query)
+{
+    QStringList labels;
+    for (const Entry* entry : index.Search(query, 50))
+        labels << Label(*entry);
+    return labels;
+}
+
+// Builds an index from labels (a shortcut's name, a history item's text, ...); uses are recorded
+// in their order, the last one the most recent.
+void Index(search::SearchIndex& index, const QStringList& labels, const QStringList& uses)
+{
+    std::array<std::vector<Entry>, search::kKindCount> parts;
+    for (const QString& label : labels) {
+        const QString name = label.mid(2);
+        const QChar kind = label.at(0);
+        if (kind == 's')
+            parts[0].push_back(Entry::Shortcut(name, {}, {}));
+        else if (kind == 'h')
+            parts[1].push_back(Entry::History(int(parts[1].size()), name));
+        else if (kind == 'f')
+            parts[2].push_back(Entry::Source(int(parts[2].size()), name, {}, {}, {}, "/src/" + name));
+        else
+            parts[3].push_back(Entry::Environment(int(parts[3].size()), name, {}));
+    }
+    for (std::size_t k = 0; k < parts.size(); ++k)
+        index.SetEntries(Kind(k), std::move(parts[k]));
+    for (const QString& use : uses) {
+        const std::vector<const Entry*> found = index.Search(use.mid(2), 50);
+        const auto it = std::find_if(found.begin(), found.end(), [&](const Entry* e) { return Label(*e) == use; });
+        QVERIFY2(it != found.end(), qPrintable(use));
+        index.RecordUse((*it)->kind, search::SearchIndex::KeyOf(**it));
+    }
+}
+
+} // namespace
+
+class TestSearch : public QObject {
+    Q_OBJECT
+
+private slots:
+    void FindsEachKindByEachField_data()
+    {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("shortcut name") << "sig" << "s:sig";
+        QTest::newRow("shortcut description") << "closing greet" << "s:sig";
+        QTest::newRow("shortcut text") << "regards" << "s:sig";
+        QTest::newRow("history text") << "deploy" << "h:ssh deploy@example.org";
+        QTest::newRow("source file name") << "parser" << "f:parser.cpp";
+        QTest::newRow("source language") << "c++" << "f:parser.cpp";
+        QTest::newRow("source category") << "compilers" << "f:parser.cpp";
+        QTest::newRow("source description") << "descent" << "f:parser.cpp";
+        QTest::newRow("environment name") << "backend" << "e:backend";
+        QTest::newRow("environment description") << "queue" << "e:backend";
+        QTest::newRow("any case") << "PARSER.CPP" << "f:parser.cpp";
+        QTest::newRow("letters with gaps") << "rcsvdscnt" << "f:parser.cpp";
+    }
+
+    void FindsEachKindByEachField()
+    {
+        QFETCH(QString, query);
+        QFETCH(QString, expected);
+        search::SearchIndex index;
+        index.SetEntries(Kind::Shortcut, {Entry::Shortcut("sig", "closing greeting", "Kind regards, Ann")});
+        index.SetEntries(Kind::History, {Entry::History(0, "ssh deploy@example.org")});
+        index.SetEntries(Kind::Source, {Entry::Source(1, "parser.cpp", "C++", "compilers", "recursive descent",
+                                                      "/src/parser.cpp")});
+        index.SetEntries(Kind::Environment, {Entry::Environment(2, "backend", "database and queue")});
+        QCOMPARE(Find(index, query), QStringList{expected});
+    }
+
+    void Ranks_data()
+    {
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QStringList>("uses"); // oldest first
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("a typo-free prefix beats a scattered match, even a recent one")
+            << QStringList{"s:xpxrxi", "s:print"} << QStringList{"s:xpxrxi"} << "pri"
+            << QStringList{"s:print", "s:xpxrxi"};
+        QTest::newRow("the exact name beats a longer one")
+            << QStringList{"s:abc", "s:ab"} << QStringList{"s:abc"} << "ab" << QStringList{"s:ab", "s:abc"};
+        QTest::newRow("a name's prefix beats a match inside a text")
+            << QStringList{"h:my report", "f:report.txt"} << QStringList{"h:my report"} << "rep"
+            << QStringList{"f:report.txt", "h:my report"};
+        QTest::newRow("an unbroken match beats a scattered one")
+            << QStringList{"h:d e p l o y", "h:deploy now"} << QStringList{} << "deploy"
+            << QStringList{"h:deploy now", "h:d e p l o y"};
+        QTest::newRow("recent beats old at equal match")
+            << QStringList{"s:alpha1", "s:alpha2", "s:alpha3"} << QStringList{"s:alpha2", "s:alpha1"} << "alp"
+            << QStringList{"s:alpha1", "s:alpha2", "s:alpha3"};
+        QTest::newRow("recent beats old across kinds")
+            << QStringList{"h:weekly mail", "e:my weekly"} << QStringList{"h:weekly mail", "e:my weekly"} << "week"
+            << QStringList{"e:my weekly", "h:weekly mail"};
+        QTest::newRow("nothing matches") << QStringList{"s:abc", "h:abc"} << QStringList{} << "abd" << QStringList{};
+        QTest::newRow("an empty field lists the history, newest first")
+            << QStringList{"h:old", "s:new", "h:new"} << QStringList{"h:old"} << "  "
+            << QStringList{"h:new", "h:old"};
+    }
+
+    void Ranks()
+    {
+        QFETCH(QStringList, entries);
+        QFETCH(QStringList, uses);
+        QFETCH(QString, query);
+        QFETCH(QStringList, expected);
+        search::SearchIndex index;
+        Index(index, entries, uses);
+        QCOMPARE(Find(index, query), expected);
+    }
+
+    // Through the controller: the index follows the stores, a secret copy never shows, and a found
+    // entry is used as its sheet uses it, the user's clipboard coming back after a paste.
+    void FollowsTheStoresAndActsAsTheSheets()
+    {
+        Workspace workspace;
+        CMain main;
+        platform::FakeServices fakes = platform::CreateFakeServices();
+        main.SetPlatform(std::make_unique<platform::Services>(std::move(fakes.services)));
+        main.m_strDatabase = workspace.File("qbdat.dbf");
+        data::CreateDatabase(main.m_strDatabase);
+        main.CreateStores();
+        main.m_nMaxClipboardItems = 10;
+        main.AddShortcut(new ShortcutRecord{0, "sig", "signature", "Kind regards"});
+        main.AddSource({0, "C", "tools", "", "/src/tool.c", data::kOpenWithAssociated, ""});
+        main.AddEnvironment("work", "", {data::AppRecord{"ed", "", "/usr/bin/ed"}});
+        fakes.clipboardWriter->Copy("hunter2 password", true);
+        main.CaptureClipboard();
+        fakes.clipboardWriter->Copy("plain copy");
+        main.CaptureClipboard();
+        QCOMPARE(Find(main.SearchIndex(), ""), QStringList{"h:plain copy"});
+        QCOMPARE(Find(main.SearchIndex(), "hunter"), QStringList{});
+
+        const auto use = [&](const QString& query) {
+            const std::vector<const Entry*> found = main.SearchIndex().Search(query, 1);
+            QVERIFY(found.size() == 1 && main.UseSearchEntry(*found.front(), 42).isEmpty());
+        };
+        fakes.clipboardWriter->Copy("user's text");
+        use("signature");
+        use("plain");
+        QCOMPARE(fakes.foreground->activations, (QList<platform::WindowId>{42, 42}));
+        QCOMPARE(fakes.keyboard->events.size(), 8); // Ctrl+V twice
+        const auto& clip = fakes.clipboardWriter->history;
+        QCOMPARE(clip[clip.size() - 4].text, QString("Kind regards"));
+        QCOMPARE(clip[clip.size() - 2].text, QString("plain copy"));
+        QCOMPARE(clip.last().text, QString("user's text"));
+        QVERIFY(clip[clip.size() - 2].secret && !clip.last().secret);
+
+        use("tool");
+        use("work");
+        QCOMPARE(fakes.shell->calls.size(), 2);
+        QCOMPARE(fakes.shell->calls[0].file, QString("/src/tool.c"));
+        QCOMPARE(fakes.shell->calls[1].file, QString("/usr/bin/ed"));
+
+        main.RemoveShortcut("sig");
+        QCOMPARE(Find(main.SearchIndex(), "sig"), QStringList{});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSearch)
+#include "tst_search.moc"
