@@ -30,6 +30,16 @@ QString LeftChars(const QString& text, int n)
     return text.left(UnitsOf(text, n));
 }
 
+QString OneLinePreview(const QString& text, int n)
+{
+    QString line = LeftChars(text, n);
+    const bool cut = line.size() < text.size();
+    for (QChar& c : line)
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t'))
+            c = QLatin1Char(' ');
+    return cut ? line + QChar(0x2026) : line;
+}
+
 QString CharAt(const QString& text, int n)
 {
     if (n < 1)

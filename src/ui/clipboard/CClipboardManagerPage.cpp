@@ -17,18 +17,12 @@
 
 namespace {
 
-// How an item reads in the list: one line, at most this many characters of it. A copy may hold
-// megabytes over thousands of lines; laying all of that out would freeze the page.
+// How an item reads in the list: one line, at most this many characters of it.
 constexpr int PreviewChars = 256;
 
 QString Preview(const QString& text)
 {
-    QString line = data::LeftChars(text, PreviewChars);
-    const bool cut = line.size() < text.size();
-    for (QChar& c : line)
-        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t'))
-            c = QLatin1Char(' ');
-    return cut ? line + QChar(0x2026) : line;
+    return data::OneLinePreview(text, PreviewChars);
 }
 
 } // namespace

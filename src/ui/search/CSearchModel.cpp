@@ -10,12 +10,7 @@ constexpr int PreviewChars = 120;
 
 QString OneLine(const QString& text)
 {
-    QString line = data::LeftChars(text, PreviewChars);
-    const bool cut = line.size() < text.size();
-    for (QChar& c : line)
-        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t'))
-            c = QLatin1Char(' ');
-    return cut ? line + QChar(0x2026) : line;
+    return data::OneLinePreview(text, PreviewChars);
 }
 
 QString Joined(const QString& name, const QString& detail)
