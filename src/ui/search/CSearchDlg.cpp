@@ -74,6 +74,11 @@ void CSearchDlg::Open(platform::WindowId previous)
     raise();
     activateWindow();
     m_edit->setFocus();
+    // A window manager that never gives the window the focus must not leave the keys paused.
+    QTimer::singleShot(1000, this, [this, opening = ++m_opens] {
+        if (m_open && opening == m_opens && !isActiveWindow())
+            reject();
+    });
 }
 
 void CSearchDlg::CenterOnScreen()

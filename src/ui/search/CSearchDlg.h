@@ -45,6 +45,7 @@ private:
     CSearchModel* m_model = nullptr;
     platform::WindowId m_previous = 0;
     bool m_open = false;
+    int m_opens = 0; // counts the showings, so a late check sees only its own
     // What the next paint of the list completes, for the log: "shown" or "listed".
     const char* m_paintNote = nullptr;
 };
