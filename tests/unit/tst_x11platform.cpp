@@ -25,10 +25,8 @@ class TestX11Platform : public QObject {
 private slots:
     void initTestCase();
     void cleanupTestCase();
-    void PasteWaitEndsWhenTextWasServed_data();
     void PasteWaitEndsWhenTextWasServed();
     void ReaderEndsWithoutAnAnsweringOwner();
-    void ReaderAsksForTheSecretMarkUnlisted_data();
     void ReaderAsksForTheSecretMarkUnlisted();
 
 private:
@@ -59,59 +57,50 @@ void TestX11Platform::cleanupTestCase()
         xcb_disconnect(m_connection);
 }
 
-void TestX11Platform::PasteWaitEndsWhenTextWasServed_data()
-{
-    QTest::addColumn<QString>("target"); // what the pasting application asks for; empty: nothing
-    QTest::addColumn<bool>("served");
-    QTest::addColumn<bool>("otherInFront"); // the focus is on another client's window
-
-    QTest::newRow("UTF-8 text") << "UTF8_STRING" << true << false;
-    QTest::newRow("only the list of formats") << "TARGETS" << false << false;
-    QTest::newRow("no paste at all") << "" << false << false;
-    // A clipboard manager fetching the new text is not the paste of the application in front.
-    QTest::newRow("asked by a program not in front") << "UTF8_STRING" << false << true;
-}
-
 void TestX11Platform::PasteWaitEndsWhenTextWasServed()
 {
-    QFETCH(QString, target);
-    QFETCH(bool, served);
-    QFETCH(bool, otherInFront);
-    const int settleMs = 10;
-    const int capMs = served ? 5000 : 300; // a paste that never comes is waited for up to the cap
-
-    const QString text = QStringLiteral("the replacement");
-    QGuiApplication::clipboard()->setText(text);
-    if (otherInFront) {
-        const xcb_window_t front = xcb_generate_id(m_connection);
-        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, front, RootOf(m_connection), 0, 0, 10, 10, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-        xcb_map_window(m_connection, front);
-        xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_POINTER_ROOT, front, XCB_CURRENT_TIME);
-        free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    // target: what the pasting application asks for, empty: nothing; otherInFront: the focus is on
+    // another client's window, as when a clipboard manager fetches the new text, which is not the
+    // paste of the application in front.
+    const struct {
+        QString target;
+        bool served, otherInFront;
+    } cases[] = {{"UTF8_STRING", true, false}, {"TARGETS", false, false}, {"", false, false}, {"UTF8_STRING", false, true}};
+    for (const auto& [target, served, otherInFront] : cases) {
+        const int settleMs = 10;
+        const int capMs = served ? 5000 : 300; // a paste that never comes is waited for up to the cap
+        const QString text = QStringLiteral("the replacement");
+        QGuiApplication::clipboard()->setText(text);
+        if (otherInFront) {
+            const xcb_window_t front = xcb_generate_id(m_connection);
+            xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, front, RootOf(m_connection), 0, 0, 10, 10, 0,
+                              XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+            xcb_map_window(m_connection, front);
+            xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_POINTER_ROOT, front, XCB_CURRENT_TIME);
+            Sync(m_connection);
+        }
+        QProcess paste;
+        if (!target.isEmpty()) {
+            paste.start(QStringLiteral("xclip"), {"-o", "-selection", "clipboard", "-t", target});
+            QVERIFY(paste.waitForStarted(5000));
+        }
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QCOMPARE(m_quietWait->WaitForPasteServed(settleMs, capMs), served);
+        if (served) {
+            QVERIFY(elapsed.elapsed() < capMs);
+            QVERIFY(paste.state() == QProcess::NotRunning || paste.waitForFinished(5000));
+            QCOMPARE(QString::fromUtf8(paste.readAllStandardOutput()), text);
+        } else {
+            QVERIFY(elapsed.elapsed() >= capMs);
+        }
+        if (paste.state() != QProcess::NotRunning) {
+            paste.kill();
+            paste.waitForFinished(5000);
+        }
+        xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_POINTER_ROOT, XCB_INPUT_FOCUS_POINTER_ROOT, XCB_CURRENT_TIME);
+        xcb_flush(m_connection);
     }
-    QProcess paste;
-    if (!target.isEmpty()) {
-        paste.start(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                                              QStringLiteral("-t"), target});
-        QVERIFY(paste.waitForStarted(5000));
-    }
-    QElapsedTimer elapsed;
-    elapsed.start();
-    QCOMPARE(m_quietWait->WaitForPasteServed(settleMs, capMs), served);
-    if (served) {
-        QVERIFY(elapsed.elapsed() < capMs);
-        QVERIFY(paste.state() == QProcess::NotRunning || paste.waitForFinished(5000));
-        QCOMPARE(QString::fromUtf8(paste.readAllStandardOutput()), text);
-    } else {
-        QVERIFY(elapsed.elapsed() >= capMs);
-    }
-    if (paste.state() != QProcess::NotRunning) {
-        paste.kill();
-        paste.waitForFinished(5000);
-    }
-    xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_POINTER_ROOT, XCB_INPUT_FOCUS_POINTER_ROOT, XCB_CURRENT_TIME);
-    xcb_flush(m_connection);
 }
 
 xcb_window_t TestX11Platform::TakeClipboardSilently()
@@ -192,30 +181,21 @@ void TestX11Platform::ReaderEndsWithoutAnAnsweringOwner()
 
 // A password manager may serve its mark without listing it among its formats: it is asked for by
 // name, and a text so marked is never kept.
-void TestX11Platform::ReaderAsksForTheSecretMarkUnlisted_data()
-{
-    QTest::addColumn<QByteArray>("hint");
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<bool>("secret");
-    QTest::newRow("marked secret, mark not listed") << QByteArray("secret") << QString() << true;
-    QTest::newRow("not marked, only text listed") << QByteArray() << QStringLiteral("plain") << false;
-}
-
 void TestX11Platform::ReaderAsksForTheSecretMarkUnlisted()
 {
-    QFETCH(QByteArray, hint);
-    QFETCH(QString, expected);
-    QFETCH(bool, secret);
-    const xcb_window_t owner = TakeClipboardSilently();
-    QTimer serve;
-    QObject::connect(&serve, &QTimer::timeout, [&] { ServeWithoutListingTheMark(owner, "plain", hint); });
-    serve.start(5);
-    X11ClipboardReader reader;
-    const std::optional<ClipboardContent> read = ReadWith(reader, 10000);
-    QVERIFY(read.has_value());
-    QCOMPARE(read->secret, secret);
-    QCOMPARE(read->text, expected);
-    xcb_destroy_window(m_connection, owner);
+    for (const bool marked : {true, false}) {
+        const xcb_window_t owner = TakeClipboardSilently();
+        QTimer serve;
+        QObject::connect(&serve, &QTimer::timeout,
+                         [&] { ServeWithoutListingTheMark(owner, "plain", marked ? "secret" : QByteArray()); });
+        serve.start(5);
+        X11ClipboardReader reader;
+        const std::optional<ClipboardContent> read = ReadWith(reader, 10000);
+        QVERIFY(read.has_value());
+        QCOMPARE(read->secret, marked);
+        QCOMPARE(read->text, marked ? QString() : QStringLiteral("plain"));
+        xcb_destroy_window(m_connection, owner);
+    }
 }
 
 int main(int argc, char** argv)
