@@ -18,7 +18,6 @@
 
 #include <poll.h>
 
-
 #include <deque>
 #include <functional>
 
@@ -46,9 +45,7 @@ private slots:
     void cleanupTestCase();
     void cleanup();
 
-    void Messages_data();
     void Messages();
-    void TypeAheadComesAfterTheSentKeys_data();
     void TypeAheadComesAfterTheSentKeys();
 
 private:
@@ -216,38 +213,33 @@ bool TestQbHookX11::OtherSaw(int type, KeySym sym, bool sent, Window window) con
     });
 }
 
-void TestQbHookX11::Messages_data()
-{
-    QTest::addColumn<QStringList>("actions"); // chords to press, copy, suspend/resume
-    QTest::addColumn<QStringList>("messages");
-
-    QTest::newRow("suspended: chords and copies swallowed")
-        << QStringList{"suspend", "Ctrl+Alt+Space", "copy", "Ctrl+Alt+Shift+S", "resume"} << QStringList{};
-    QTest::newRow("resumed: sends again")
-        << QStringList{"suspend", "resume", "Ctrl+Alt+Space", "copy"} << QStringList{"427", "41f"};
-}
-
 void TestQbHookX11::Messages()
 {
-    QFETCH(QStringList, actions);
-    QFETCH(QStringList, messages);
-
-    Install();
-    for (const QString& action : actions) {
-        if (action == QLatin1String("copy"))
-            TakeClipboard(m_other, m_editor);
-        else if (action == QLatin1String("suspend"))
-            hook::HookInstaller::Suspend(m_handle);
-        else if (action == QLatin1String("resume"))
-            hook::HookInstaller::Resume(m_handle);
-        else
-            Press(action);
+    // Chords to press, copies, suspend and resume; then the messages sent. Suspended, chords and
+    // copies are swallowed; resumed, the hook sends again.
+    const QPair<QStringList, QStringList> cases[] = {
+        {{"suspend", "Ctrl+Alt+Space", "copy", "Ctrl+Alt+Shift+S", "resume"}, {}},
+        {{"suspend", "resume", "Ctrl+Alt+Space", "copy"}, {"427", "41f"}},
+    };
+    for (const auto& [actions, messages] : cases) {
+        Install();
+        for (const QString& action : actions) {
+            if (action == QLatin1String("copy"))
+                TakeClipboard(m_other, m_editor);
+            else if (action == QLatin1String("suspend"))
+                hook::HookInstaller::Suspend(m_handle);
+            else if (action == QLatin1String("resume"))
+                hook::HookInstaller::Resume(m_handle);
+            else
+                Press(action);
+        }
+        // The hook handles events in order: anything sent that should not have been comes before
+        // the message of this last chord, and shows in the list.
+        Press(QStringLiteral("Ctrl+Alt+Shift+E"));
+        QCOMPARE(Messages(int(messages.size()) + 1), messages + QStringList{"42b"});
+        QVERIFY(!OtherSaw(KeyPress, XK_space, false, m_editor)); // a grabbed chord, suspended or not
+        cleanup();
     }
-    // The hook handles events in order: anything sent that should not have been comes before
-    // the message of this last chord, and shows in the list.
-    Press(QStringLiteral("Ctrl+Alt+Shift+E"));
-    QCOMPARE(Messages(int(messages.size()) + 1), messages + QStringList{"42b"});
-    QVERIFY(!OtherSaw(KeyPress, XK_space, false, m_editor)); // a grabbed chord, suspended or not
 }
 
 QList<KeySym> TestQbHookX11::EditorPresses() const
@@ -262,39 +254,34 @@ QList<KeySym> TestQbHookX11::EditorPresses() const
     return presses;
 }
 
-void TestQbHookX11::TypeAheadComesAfterTheSentKeys_data()
-{
-    QTest::addColumn<bool>("release"); // whether the program releases the hold
-    QTest::newRow("released by the program") << true;
-    QTest::newRow("never released: the hook lets go by itself") << false;
-}
-
 void TestQbHookX11::TypeAheadComesAfterTheSentKeys()
 {
-    QFETCH(bool, release);
-
-    Install(true);
-    // The user presses the chord and types on at once; the expansion's keys come meanwhile.
-    Press(QStringLiteral("Ctrl+Alt+Space"));
-    for (KeySym sym : {XK_a, XK_b}) {
-        Key(sym, true);
-        Key(sym, false);
+    // The program releases the hold, or never does and the hook lets go by itself.
+    for (const bool release : {true, false}) {
+        Install(true);
+        // The user presses the chord and types on at once; the expansion's keys come meanwhile.
+        Press(QStringLiteral("Ctrl+Alt+Space"));
+        for (KeySym sym : {XK_a, XK_b}) {
+            Key(sym, true);
+            Key(sym, false);
+        }
+        XSync(m_target, False);
+        QCOMPARE(Messages(1), QStringList{"427"});
+        const QbHookKey sent[] = {{XK_x, 0, 1}, {XK_x, 0, 0}, {0, Code(XK_y), 1}, {0, Code(XK_y), 0}};
+        hook::HookInstaller::SendKeys(m_handle, sent);
+        if (release)
+            hook::HookInstaller::ReleaseKeys(m_handle);
+        const QList<KeySym> expected{XK_x, XK_y, XK_a, XK_b};
+        QVERIFY(PumpUntil([&] { return EditorPresses().size() >= expected.size(); }));
+        QCOMPARE(EditorPresses(), expected);
+        // The keyboard is free again: keys go straight to the editor.
+        Key(XK_c, true);
+        Key(XK_c, false);
+        XSync(m_target, False);
+        QVERIFY(PumpUntil([&] { return EditorPresses().size() > expected.size(); }));
+        QCOMPARE(EditorPresses().last(), KeySym(XK_c));
+        cleanup();
     }
-    XSync(m_target, False);
-    QCOMPARE(Messages(1), QStringList{"427"});
-    const QbHookKey sent[] = {{XK_x, 0, 1}, {XK_x, 0, 0}, {0, Code(XK_y), 1}, {0, Code(XK_y), 0}};
-    hook::HookInstaller::SendKeys(m_handle, sent);
-    if (release)
-        hook::HookInstaller::ReleaseKeys(m_handle);
-    const QList<KeySym> expected{XK_x, XK_y, XK_a, XK_b};
-    QVERIFY(PumpUntil([&] { return EditorPresses().size() >= expected.size(); }));
-    QCOMPARE(EditorPresses(), expected);
-    // The keyboard is free again: keys go straight to the editor.
-    Key(XK_c, true);
-    Key(XK_c, false);
-    XSync(m_target, False);
-    QVERIFY(PumpUntil([&] { return EditorPresses().size() > expected.size(); }));
-    QCOMPARE(EditorPresses().last(), KeySym(XK_c));
 }
 
 QTEST_GUILESS_MAIN(TestQbHookX11)
