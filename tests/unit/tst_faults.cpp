@@ -243,19 +243,12 @@ private slots:
     }
 
     // A kill at a random moment of a write of many rows leaves one of its two states, never a mix.
-    void KilledInTheMiddleOfAMultiRowWrite_data()
-    {
-        QTest::addColumn<QString>("write");
-        QTest::newRow("clipboard save") << "clipboard save";
-        QTest::newRow("add environment") << "add environment";
-        QTest::newRow("remove environment") << "remove environment";
-    }
-
     void KilledInTheMiddleOfAMultiRowWrite()
     {
-        QFETCH(QString, write);
-        const QString kind = "killed during " + write;
-        for (int round = 0; round < 8; ++round) {
+        for (int n = 0; n < 3 * 8; ++n) {
+            const QString write = QStringList{"clipboard save", "add environment", "remove environment"}[n / 8];
+            const QString kind = "killed during " + write;
+            const int round = n % 8;
             Fixture f;
             const QString path = f.main.m_strDatabase;
             std::function<void(int)> step;
@@ -355,8 +348,6 @@ private slots:
             {"a folder as data file", [](const QString& path) { QVERIFY(QDir().mkdir(path)); }, "a folder", quit, false},
         };
         for (const Case& c : cases) {
-            Row& row = RowOf("start-up: " + c.kind);
-            ++row.tried;
             Workspace workspace;
             const QString path = workspace.File("qbdat.dbf");
             {
@@ -405,28 +396,21 @@ private slots:
                 ::kill(holder, SIGKILL);
                 ::waitpid(holder, nullptr, 0);
             }
-            if (status > 128)
-                ++row.crashes;
-            // Nothing lost: the old bytes are where they were, or in the backup.
+            // Nothing lost: the old bytes are where they were, or in the backup; a pipe or a folder stays.
             const QString kept = c.setAside ? workspace.File("qbdat.v0") : path;
-            if (made.isFile()) {
-                QFile file(kept);
-                if (!file.open(QIODevice::ReadOnly) || file.readAll() != before)
-                    ++row.lost;
-            } else if (QFileInfo(path).isFile() || !QFileInfo::exists(path)) {
-                ++row.lost; // the pipe or folder was replaced
-            }
-            if (c.setAside && (QFileInfo(kept).permissions() & (QFile::ReadGroup | QFile::ReadOther)))
-                ++row.failed;
-            if (status == 0)
-                ++(c.setAside || c.answer == platform::IDRETRY ? row.exact : row.refused);
-            else if (status <= 128)
-                ++row.failed;
+            QFile file(kept);
+            LostRows("start-up: " + c.kind, made.isFile() ? !file.open(QIODevice::ReadOnly) || file.readAll() != before
+                                                          : QFileInfo(path).isFile() || !QFileInfo::exists(path));
+            const bool readable = c.setAside && (QFileInfo(kept).permissions() & (QFile::ReadGroup | QFile::ReadOther));
+            const Outcome outcome = status > 128 ? Crashed
+                                    : status != 0 || readable ? Failed
+                                    : c.setAside || c.answer == platform::IDRETRY ? Exact : Refused;
+            Tried("start-up: " + c.kind, outcome, path, readable ? "the file set aside is readable by others" : "see the warning");
         }
 
         // A value with a NUL in it counts whole: refused when over its column, naming the column,
         // also in a file made by an earlier Quillbox once start-up has checked it.
-        Row& nul = RowOf("input: NUL in a text over its column");
+        const QString nul = "input: NUL in a text over its column";
         for (const bool earlierFile : {false, true}) {
             Workspace workspace;
             const QString path = workspace.File("nul.dbf");
@@ -440,23 +424,19 @@ private slots:
             }
             const QString over = QString("a") + QChar(0) + QString(10240, QChar('b'));
             const QString atLimit = QString("a") + QChar(0) + QString(253, QChar('b'));
-            ++nul.tried;
             try {
                 Database(path).Execute("insert into Shortcuts values(1,'over','',?1)", {over});
-                ++nul.failed;
+                Tried(nul, Failed, "over", "stored");
             } catch (const DatabaseError& error) {
-                ++(error.Text().contains("s_text") ? nul.refused : nul.failed);
+                Tried(nul, error.Text().contains("s_text") ? Refused : Failed, "over", error.Text());
             }
-            ++nul.tried;
             Database(path).Execute("insert into Shortcuts values(2,'at','',?1)", {atLimit});
             Database db(path);
             Statement query(db, "select s_text from Shortcuts where s_id=2");
-            ++(query.Next() && query.Text(0) == atLimit ? nul.exact : nul.failed);
+            Tried(nul, query.Next() && query.Text(0) == atLimit ? Exact : Failed, "at the limit", "not stored whole");
         }
-        QCOMPARE(nul.failed, 0);
 
         // The settings, the data file (also an older one of mode 0644), a backup and fm.tmp: 0600.
-        Row& modes = RowOf("files others could read (umask 022)");
         const mode_t previousMask = ::umask(022);
         {
             Workspace workspace;
@@ -479,18 +459,14 @@ private slots:
             QVERIFY(hook::WriteSharedBlock(workspace.File("fm.tmp"), hook::EncodeSharedBlock(1, 2)));
             for (const QString& file : {workspace.File("elsewhere.dbf"), workspace.SettingsFile(), path,
                                         workspace.File("qbdat.v0"), workspace.File("fm.tmp")}) {
-                ++modes.tried;
                 struct stat info {};
-                if (::stat(QFile::encodeName(file).constData(), &info) == 0 && (info.st_mode & 077) == 0)
-                    ++modes.exact;
-                else {
-                    ++modes.failed;
-                    qWarning("%s: mode %o", qPrintable(file), unsigned(info.st_mode & 0777));
-                }
+                const bool own = ::stat(QFile::encodeName(file).constData(), &info) == 0 && (info.st_mode & 077) == 0;
+                Tried("files others could read (umask 022)", own ? Exact : Failed, file,
+                      QString("mode %1").arg(info.st_mode & 0777, 0, 8));
             }
         }
         ::umask(previousMask);
-        QCOMPARE(modes.failed, 0);
+        VerifyCases();
     }
 
     void cleanupTestCase()
