@@ -177,6 +177,7 @@ private:
         // Published after the installation, as the program does: the hook reads it when it sends.
         QVERIFY(hook::PublishSharedBlock(m_blockName, hook::EncodeSharedBlock(quint32(m_window), quint32(m_handle))));
     }
+
     // Presses the chord's modifiers, taps its key and lets go of the modifiers in reverse order.
     void Press(const QString& text)
     {
@@ -196,11 +197,13 @@ private:
             Key(*it, false);
         XSync(m_target, False);
     }
+
     void TakeClipboard(Display* display, Window owner)
     {
         XSetSelectionOwner(display, XInternAtom(display, "CLIPBOARD", False), owner, CurrentTime);
         XSync(display, False);
     }
+
     // Serves both connections until done() holds, for 5 s at most; waits on the connections only.
     bool PumpUntil(const std::function<bool()>& done)
     {
@@ -234,12 +237,14 @@ private:
             poll(fds, 2, int(deadline.remainingTime()));
         }
     }
+
     bool OtherSaw(int type, KeySym sym, bool sent, Window window) const
     {
         return std::any_of(m_otherKeys.begin(), m_otherKeys.end(), [&](const XKeyEvent& key) {
             return key.type == type && key.keycode == Code(sym) && bool(key.send_event) == sent && key.window == window;
         });
     }
+
     QList<KeySym> EditorPresses() const
     {
         QList<KeySym> presses;
