@@ -24,7 +24,6 @@
 namespace {
 
 using Fixture = ServiceFixture;
-
 // The Properties control with this text (leading blanks aside).
 QAbstractButton* Button(QWidget* dialog, const QString& text)
 {

@@ -32,37 +32,21 @@ int Add(ServiceFixture& f, const QString& path, const QString& openWith = data::
     return data::AddSource(f.main.m_strDatabase, {0, lang, field, "", path, openWith, {}});
 }
 
-QList<data::SourceRecord> Rows(ServiceFixture& f)
-{
-    return data::LoadSources(f.main.m_strDatabase);
-}
-
-// One shell call as text, so that a failure shows what was asked.
-QString Describe(const FakeShell::Call& call)
-{
-    static const char* const names[] = {"ShellExecute", "Explore", "OpenInDefaultEditor", "OpenDocument"};
-    return QString("%1(%2 | %3 | %4)").arg(names[int(call.operation)], call.file, call.parameters, call.directory);
-}
-
+// The shell calls as text, so that a failure shows what was asked.
 QStringList Calls(ServiceFixture& f)
 {
+    static const char* const names[] = {"ShellExecute", "Explore", "OpenInDefaultEditor", "OpenDocument"};
     QStringList calls;
     for (const FakeShell::Call& call : f.fakes.shell->calls)
-        calls << Describe(call);
+        calls << QString("%1(%2 | %3 | %4)").arg(names[int(call.operation)], call.file, call.parameters, call.directory);
     return calls;
-}
-
-QStringList Column(CReportList* list, int column)
-{
-    QStringList texts;
-    for (int row = 0; row < list->RowCount(); ++row)
-        texts << list->Text(row, column);
-    return texts;
 }
 
 void SelectByPath(CReportList* list, const QString& path)
 {
-    list->SelectRow(int(Column(list, CViewSourcesPage::ColPath).indexOf(path)));
+    for (int row = 0; row < list->RowCount(); ++row)
+        if (list->Text(row, CViewSourcesPage::ColPath) == path)
+            list->SelectRow(row);
 }
 
 // The next Application properties dialog gets these values and is ended with OK or Cancel.
@@ -113,7 +97,7 @@ private slots:
             page.OnAdd();
             QCOMPARE(Texts(messages), QStringList{c.message});
             QCOMPARE(messages.Last().style, platform::MsgStyle::Exclamation);
-            QVERIFY(Rows(f).isEmpty());
+            QVERIFY(data::LoadSources(f.main.m_strDatabase).isEmpty());
             QCOMPARE(QStringList({page.m_comboLang->currentText(), page.m_editCategory->text(), page.m_editDesc->text(),
                                   page.m_editPath->text()}),
                      QStringList({c.lang, c.category, "kept", c.path}));

@@ -14,15 +14,6 @@ using platform::FakeKeyboard;
 
 namespace {
 
-ShortcutRecord* Record(const QString& shortcut, const QString& text, const QString& desc = QString())
-{
-    auto* record = new ShortcutRecord;
-    record->shortcut = shortcut;
-    record->desc = desc;
-    record->text = text;
-    return record;
-}
-
 // Plays an editor holding `word` before the caret: Ctrl+C puts the word on the clipboard (or
 // copies nothing when the word is empty), Ctrl+V records what was pasted.
 struct PlayedEditor {
@@ -91,7 +82,7 @@ private slots:
             f.main.m_bShortcutsCaseSensitive = c.caseSensitive;
             f.main.m_bEnabled = c.enabled;
             f.main.m_bAutoPasteShortcut = c.autoPaste;
-            f.main.AddShortcut(Record("sig", replacement));
+            f.main.AddShortcut(new ShortcutRecord{0, "sig", "", replacement});
             PlayedEditor editor;
             editor.word = c.typed;
             editor.Attach(f);
