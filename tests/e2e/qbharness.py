@@ -64,6 +64,32 @@ def _inside(outer, inner):
             and inner.y + inner.height <= outer.y + outer.height)
 
 
+# Writes its working directory and arguments, one a line, to a new file beside `out` (written aside
+# and renamed, so that no half record is read).
+RECORDER = """#!/bin/sh
+{{ printf 'cwd=%s\\n' "$(pwd -P)"; for a in "$@"; do printf 'arg=%s\\n' "$a"; done; }} > '{out}.part'
+mv '{out}.part' '{out}.'"$(date +%s%N)"
+"""
+
+
+def write_recorder(path, out):
+    """A program at path that records each start of it beside out."""
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(RECORDER.format(out=out))
+    os.chmod(path, 0o700)
+
+
+def records(out):
+    """The records of one recorder, oldest first: each a list of its lines."""
+    folder, stem = os.path.split(out)
+    if not os.path.isdir(folder):
+        return []
+    names = sorted((n for n in os.listdir(folder) if n.startswith(stem + ".") and not n.endswith(".part")),
+                   key=lambda n: int(n.rsplit(".", 1)[1]))
+    return [open(os.path.join(folder, n), encoding="utf-8").read().splitlines() for n in names]
+
+
 class Session:
     """A private X display with a window manager and a tray, a private HOME, and cleanup."""
 
@@ -539,6 +565,15 @@ class Quillbox:
         wait_until(lambda: s.clipboard_owner() != before and s.get_clipboard() == saved, 10,
                    "the expansion to give the clipboard back")
         return mark
+
+    def pick(self, editor, *keys, chord="ctrl+shift+Insert"):
+        """Opens the clipboard manager over editor, moves with keys and presses Return: pasted."""
+        self.session.chord(chord)
+        sheet = self.find_window(r"^Clipboard", window_type="DIALOG")
+        wait_until(lambda: self.session.active_window() == sheet, 10, "the manager to have the focus")
+        self.session.key(*keys, "Return")
+        self.wait_window_gone(sheet)
+        wait_until(editor.is_active, 10, f"{editor.kind} to have the focus back")
 
     def message_box(self, timeout=10.0):
         return self.find_window(r"^Quillbox$", timeout, "DIALOG")
