@@ -36,6 +36,7 @@ struct Row {
     int tried = 0, exact = 0, refused = 0, failed = 0, lost = 0, crashes = 0;
 };
 QList<Row> g_rows;
+Row g_all{"all"};
 QStringList g_failures; // the cases that failed in the running test function
 
 Row& RowOf(const QString& kind)
@@ -50,9 +51,10 @@ Row& RowOf(const QString& kind)
 // One case of a fault or input class; a failure or a crash is named by kind, what and why.
 void Tried(const QString& kind, Outcome outcome, const QString& what = {}, const QString& why = {})
 {
-    Row& row = RowOf(kind);
-    ++row.tried;
-    (outcome == Exact ? row.exact : outcome == Refused ? row.refused : outcome == Failed ? row.failed : row.crashes)++;
+    for (Row* row : {&RowOf(kind), &g_all}) {
+        ++row->tried;
+        (outcome == Exact ? row->exact : outcome == Refused ? row->refused : outcome == Failed ? row->failed : row->crashes)++;
+    }
     if (outcome == Failed || outcome == Crashed)
         g_failures << QString("%1: %2: %3").arg(kind, what, outcome == Crashed ? "crashed" : why);
 }
@@ -60,6 +62,7 @@ void Tried(const QString& kind, Outcome outcome, const QString& what = {}, const
 void LostRows(const QString& kind, int rows)
 {
     RowOf(kind).lost += rows;
+    g_all.lost += rows;
     if (rows > 0)
         g_failures << QString("%1: %2 stored rows lost").arg(kind).arg(rows);
 }
@@ -471,21 +474,11 @@ private slots:
 
     void cleanupTestCase()
     {
-        const char* format = "%-45s %6d %7d %8d %7d %5d %8d\n";
         std::printf("\n%-45s %6s %7s %8s %7s %5s %8s\n", "fault or input class", "tried", "exact", "refused",
                     "failed", "lost", "crashes");
-        Row total{"all"};
-        for (const Row& row : g_rows) {
-            std::printf(format, qPrintable(row.kind), row.tried, row.exact, row.refused, row.failed, row.lost,
-                        row.crashes);
-            total.tried += row.tried;
-            total.exact += row.exact;
-            total.refused += row.refused;
-            total.failed += row.failed;
-            total.lost += row.lost;
-            total.crashes += row.crashes;
-        }
-        std::printf(format, "all", total.tried, total.exact, total.refused, total.failed, total.lost, total.crashes);
+        for (const Row& row : g_rows + QList<Row>{g_all})
+            std::printf("%-45s %6d %7d %8d %7d %5d %8d\n", qPrintable(row.kind), row.tried, row.exact, row.refused,
+                        row.failed, row.lost, row.crashes);
         std::printf("\n");
     }
 };
