@@ -1,9 +1,7 @@
 // The main window and its sheets: Quit asks first; the Properties dialog checks its limits and saves
-// the rest, driven through its controls by their texts; a sheet told to quit ends within a second;
-// a data file error in a page is shown and the sheet goes on.
+// the rest, driven through its controls by their texts; a sheet told to quit ends within a second.
 #include "ModalRun.h"
 #include "ServiceFixture.h"
-#include "data/DatabaseError.h"
 #include "ui/MessageRecorder.h"
 #include "ui/framework/CPropertyPage.h"
 #include "ui/framework/CPropertySheet.h"
@@ -16,10 +14,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSpinBox>
-#include <QTabBar>
-#include <QTabWidget>
 
 namespace {
 
@@ -47,34 +42,13 @@ QString Saved(Fixture& f, const QString& key)
     return f.Saved().value("Prefrences/" + key).toString();
 }
 
-// A page that logs its activations, and may fail in one.
-class CLogPage : public CPropertyPage {
-public:
-    CLogPage(const QString& caption, QStringList* log) : CPropertyPage(caption), m_pLog(log) {}
-    std::function<void()> onSetActive;
-
-protected:
-    bool OnSetActive() override
-    {
-        m_pLog->append(Caption() + ":Active");
-        if (onSetActive)
-            onSetActive();
-        return true;
-    }
-
-private:
-    QStringList* m_pLog;
-};
-
 struct CTwoPageSheet : CPropertySheet {
     CTwoPageSheet() : CPropertySheet("Shortcuts", nullptr, 0)
     {
         AddPage(&add);
         AddPage(&list);
     }
-    QStringList log;
-    CLogPage add{"New", &log};
-    CLogPage list{"List", &log};
+    CPropertyPage add{"New"}, list{"List"};
 };
 
 } // namespace

@@ -34,17 +34,12 @@ Step H(unsigned held) { return {Step::Held, held, 0}; }
 // "fwd" the release handed to the application, "0x427" a message, "0x420/1" one with its lParam.
 QString Outcome(const std::optional<HookMessage>& message, bool forward, bool hold = false, bool record = false)
 {
-    QString text = hold ? QStringLiteral("hold") : record ? QStringLiteral("rec") : QString();
-    if (forward)
-        text += QStringLiteral("fwd");
-    if (message) {
-        if (!text.isEmpty())
-            text += QLatin1Char(' ');
-        text += QStringLiteral("0x%1").arg(message->number, 0, 16);
-        if (message->lParam != 0)
-            text += QStringLiteral("/%1").arg(message->lParam);
-    }
-    return text.isEmpty() ? QStringLiteral("-") : text;
+    QStringList parts;
+    if (hold || record || forward)
+        parts << QString(hold ? "hold" : record ? "rec" : "") + (forward ? "fwd" : "");
+    if (message)
+        parts << QString("0x%1").arg(message->number, 0, 16) + (message->lParam ? QString("/%1").arg(message->lParam) : "");
+    return parts.isEmpty() ? QString("-") : parts.join(' ');
 }
 
 } // namespace
