@@ -248,6 +248,9 @@ class Session:
     def window_type(self, wid):
         return self.run(["xprop", "-id", str(wid), "_NET_WM_WINDOW_TYPE"], check=False).stdout.decode()
 
+    def window_name(self, wid):
+        return self.run(["xdotool", "getwindowname", str(wid)], check=False).stdout.decode("utf-8", "replace").strip()
+
     def client_list(self):
         out = self.run(["xprop", "-root", "_NET_CLIENT_LIST"], check=False).stdout.decode()
         return [int(x, 16) for x in re.findall(r"0x[0-9a-fA-F]+", out)]
@@ -537,10 +540,10 @@ class Quillbox:
         """A managed window of the program, title matching, of window_type; never the splash."""
         def match():
             managed = set(self.session.client_list())
-            for wid in set(self.windows()) & managed:
+            for wid in self.windows():
                 kind = self.session.window_type(wid)
-                if "SPLASH" not in kind and (not window_type or window_type in kind) and re.search(title, self.session.run(
-                        ["xdotool", "getwindowname", str(wid)], check=False).stdout.decode("utf-8", "replace")):
+                if (wid in managed and re.search(title, self.session.window_name(wid)) and "SPLASH" not in kind
+                        and (not window_type or window_type in kind)):
                     return wid
         return wait_until(match, timeout, f"a quillbox window titled /{title}/")
 
