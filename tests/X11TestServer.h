@@ -1,6 +1,5 @@
 #pragma once
-// An X server of a test's own (Xvfb), and small xcb
-// helpers for the tests that talk to it.
+// An X server of a test's own (Xvfb), and small xcb helpers for the tests that talk to it.
 #include <QElapsedTimer>
 #include <QString>
 
@@ -50,15 +49,11 @@ inline xcb_atom_t Atom(xcb_connection_t* connection, const char* name)
     return atom;
 }
 
-// Xvfb on the first free display from :90 to :199; DISPLAY names the
-// server once it runs. Each process is ended when the object goes, and by the kernel if the test
-// process dies first; the machine's own display is never used.
+// Xvfb on the first free display from :90 to :199; DISPLAY names the server once it runs. It is
+// ended when the object goes, and by the kernel if the test process dies first.
 class X11TestServer {
 public:
-    ~X11TestServer()
-    {
-        Stop(m_server);
-    }
+    ~X11TestServer() { Stop(m_server); }
 
     bool Start(QString* why)
     {

@@ -1,20 +1,10 @@
 """End-to-end harness: the real quillbox binary on a virtual X display of its own.
 
-A Session starts Xvfb, openbox and trayer (the XEmbed tray host) with a private HOME, XDG folders and
-current folder, and stops everything it started when the ``with`` block ends. On a failure it saves
-a screenshot and every log into ``$QB_E2E_ARTIFACTS/<test>/`` and prints where.
-
-    with Session(self) as s:
-        qb = s.start_quillbox()                   # returns once the tray icon is embedded
-        editor = s.start_editor("mousepad")
-        editor.type("hello")
-        self.assertEqual(editor.read_text(), "hello")
-
-Worth knowing: no session bus is started, so Qt uses the XEmbed tray (which xdotool can click) and
-both editors run as plain processes (mousepad keeps its settings in GSettings' keyfile backend).
-Editor text is read back through PRIMARY (select all, read, collapse), never the CLIPBOARD.
-Characters outside the US keymap are bound to spare keycodes with xmodmap before xdotool types
-them. Menus and message boxes take their mnemonic letters alone: qb.menu("h", "a"), qb.answer("y").
+A Session starts Xvfb, openbox and trayer (the XEmbed tray host: no session bus) with a private HOME,
+XDG folders and current folder, and stops them when its ``with`` block ends; on a failure it saves a
+screenshot and every log into ``$QB_E2E_ARTIFACTS/<test>/``. Editor text is read back through PRIMARY;
+characters outside the US keymap are bound to spare keycodes before xdotool types them. Menus and
+message boxes take their mnemonic letters alone: qb.menu("h", "a"), qb.answer("y").
 """
 
 import configparser
@@ -39,11 +29,11 @@ SCRUBBED = ("DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY", "DBUS_SESSION_BUS_ADDRES
 
 
 class HarnessError(AssertionError):
-    """A bounded wait ran out or the desktop did not behave."""
+    pass
 
 
 def wait_until(predicate, timeout, what, interval=0.05):
-    """Polls predicate until it returns something true and returns that; HarnessError after timeout s."""
+    """predicate's first true value, polled for timeout s."""
     deadline = time.monotonic() + timeout
     while True:
         value = predicate()
@@ -54,15 +44,7 @@ def wait_until(predicate, timeout, what, interval=0.05):
         time.sleep(interval)
 
 
-def quillbox_binary():
-    path = os.environ.get("QB_BINARY", "")
-    if not os.access(path, os.X_OK):
-        raise HarnessError(f"QB_BINARY does not name an executable quillbox (got {path!r})")
-    return path
-
-
 def clean_environment():
-    """This process's environment less what ties a program to a desktop session."""
     return {k: v for k, v in os.environ.items() if k not in SCRUBBED}
 
 
@@ -80,6 +62,32 @@ WindowInfo = namedtuple("WindowInfo", "id x y width height viewable override_red
 def _inside(outer, inner):
     return (outer.x <= inner.x and outer.y <= inner.y and inner.x + inner.width <= outer.x + outer.width
             and inner.y + inner.height <= outer.y + outer.height)
+
+
+# Writes its working directory and arguments, one a line, to a new file beside `out` (written aside
+# and renamed, so that no half record is read).
+RECORDER = """#!/bin/sh
+{{ printf 'cwd=%s\\n' "$(pwd -P)"; for a in "$@"; do printf 'arg=%s\\n' "$a"; done; }} > '{out}.part'
+mv '{out}.part' '{out}.'"$(date +%s%N)"
+"""
+
+
+def write_recorder(path, out):
+    """A program at path that records each start of it beside out."""
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(RECORDER.format(out=out))
+    os.chmod(path, 0o700)
+
+
+def records(out):
+    """The records of one recorder, oldest first: each a list of its lines."""
+    folder, stem = os.path.split(out)
+    if not os.path.isdir(folder):
+        return []
+    names = sorted((n for n in os.listdir(folder) if n.startswith(stem + ".") and not n.endswith(".part")),
+                   key=lambda n: int(n.rsplit(".", 1)[1]))
+    return [open(os.path.join(folder, n), encoding="utf-8").read().splitlines() for n in names]
 
 
 class Session:
@@ -126,7 +134,8 @@ class Session:
             # -noreset: a server that resets when its last client leaves refuses the next one meanwhile.
             xvfb = self.spawn("Xvfb", ["Xvfb", f":{n}", "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"])
             self.display = self.env["DISPLAY"] = f":{n}"
-            if wait_until(lambda: xvfb.poll() is not None or self._answers(), 15, f"Xvfb on :{n}") and xvfb.poll() is None:
+            answers = lambda: self.run(["xdpyinfo"], check=False, timeout=5).returncode == 0  # noqa: E731
+            if wait_until(lambda: xvfb.poll() is not None or answers(), 15, f"Xvfb on :{n}") and xvfb.poll() is None:
                 break
             self._procs.pop()  # lost the race for the number
         else:
@@ -156,11 +165,8 @@ class Session:
             if found not in (None, "died"):
                 self.panel = found
                 return
-            self._stop(trayer)  # its log stays among the session's artifacts
+            self.stop_process(trayer)  # its log stays among the session's artifacts
         raise HarnessError("trayer's panel did not appear after three starts")
-
-    def _answers(self):
-        return self.run(["xdpyinfo"], check=False, timeout=5).returncode == 0
 
     def _finish(self, failed):
         if failed:
@@ -174,7 +180,7 @@ class Session:
             except Exception as error:  # never hide the test's own failure
                 print(f"e2e: artifacts not saved: {error}", file=sys.stderr)
         for popen, _ in reversed(self._procs):
-            self._stop(popen)
+            self.stop_process(popen)
         if getattr(self, "root", None):
             shutil.rmtree(self.root, ignore_errors=True)
 
@@ -200,7 +206,7 @@ class Session:
         return next(path for p, path in self._procs if p is popen)
 
     @staticmethod
-    def _stop(popen, grace=5.0):
+    def stop_process(popen, grace=5.0):
         for sig in (signal.SIGTERM, signal.SIGKILL):
             if popen.poll() is not None:
                 return
@@ -209,8 +215,6 @@ class Session:
                 popen.wait(timeout=grace)
             except (ProcessLookupError, subprocess.TimeoutExpired):
                 pass
-
-    stop_process = _stop
 
     def run(self, args, check=True, timeout=10.0, input=None):
         """Runs a short-lived tool on the session's display; bytes output."""
@@ -328,8 +332,7 @@ class Session:
         return seen[-1]
 
     def clipboard_owner(self):
-        """The CLIPBOARD's owner window, asked on a short connection of this process (one left open
-        when the display ends would end this process)."""
+        """The CLIPBOARD's owner, asked on a short connection (one left open would outlive the display)."""
         x = ctypes.CDLL("libX11.so.6")
         x.XOpenDisplay.restype, x.XOpenDisplay.argtypes = ctypes.c_void_p, [ctypes.c_char_p]
         x.XInternAtom.restype, x.XInternAtom.argtypes = ctypes.c_ulong, [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
@@ -352,15 +355,6 @@ class Session:
         parser.read(self.settings_path(), encoding="utf-8")
         return parser
 
-    def write_settings(self, settings):
-        """Writes the settings file: raw text, or {group: {key: value}}."""
-        if not isinstance(settings, str):
-            settings = "".join(f"[{g}]\n" + "".join(f"{k}={v}\n" for k, v in values.items()) + "\n"
-                               for g, values in settings.items())
-        os.makedirs(os.path.dirname(self.settings_path()), exist_ok=True)
-        with open(self.settings_path(), "w", encoding="utf-8") as f:
-            f.write(settings)
-
     def write_files(self, files):
         for rel, content in files.items():
             path = os.path.join(self.cwd, rel)
@@ -376,22 +370,27 @@ class Session:
         return rows[-1] if rows else []
 
     def start_quillbox(self, settings=None, env=None, wait_tray=True, timeout=20.0, files=None):
-        """Starts the binary in the current folder, with files (name: bytes) written there first;
-        with wait_tray, returns once its icon is in the tray."""
+        """Starts the binary in the current folder with settings {group: {key: value}} and files
+        (name: bytes); with wait_tray, returns once its icon is in the tray."""
+        binary = os.environ.get("QB_BINARY", "")
+        if not os.access(binary, os.X_OK):
+            raise HarnessError(f"QB_BINARY does not name an executable quillbox (got {binary!r})")
         if settings is not None:
-            self.write_settings(settings)
+            os.makedirs(os.path.dirname(self.settings_path()), exist_ok=True)
+            with open(self.settings_path(), "w", encoding="utf-8") as f:
+                f.write("".join(f"[{g}]\n" + "".join(f"{k}={v}\n" for k, v in values.items())
+                                for g, values in settings.items()))
         for name, content in (files or {}).items():
             with open(os.path.join(self.cwd, name), "wb") as f:
                 f.write(content)
-        popen = self.spawn("quillbox", [quillbox_binary()], env=env)
+        popen = self.spawn("quillbox", [binary], env=env)
         self.quillbox = Quillbox(self, popen, self.log_path_of(popen))
         if wait_tray:
             self.quillbox.wait_tray(timeout)
         return self.quillbox
 
     def restart_quillbox(self, meanwhile=None, **kwargs):
-        """Ends the running quillbox with SIGTERM (which must succeed), calls meanwhile() and starts
-        it again."""
+        """Ends quillbox with SIGTERM (it must end cleanly), calls meanwhile() and starts it again."""
         self.quillbox.send_signal(signal.SIGTERM)
         if self.quillbox.wait_exit(10) != 0:
             raise HarnessError("quillbox did not end cleanly")
@@ -421,8 +420,7 @@ class Session:
         return editor
 
     def start_terminal(self, kind="xterm", timeout=20.0):
-        """Starts xterm, lxterminal or xfce4-terminal running cat, which writes each line typed to a file, and waits
-        until a line typed arrives there; the terminal."""
+        """Starts xterm, lxterminal or xfce4-terminal running cat into a file; returns once typed lines arrive."""
         out = os.path.join(self.cwd, f"{kind}-{len(self._procs)}.out")
         reader = f"exec cat > '{out}'"
         args = {"xterm": ["xterm", "-e", "sh", "-c", reader],
@@ -452,7 +450,6 @@ class Session:
 
 
 class Quillbox:
-    """The running program: its process, log, tray icon, menu and windows."""
 
     def __init__(self, session, popen, log_path):
         self.session, self.popen, self.pid, self.log_path = session, popen, popen.pid, log_path
@@ -540,8 +537,7 @@ class Quillbox:
         wait_until(lambda: not self.popups(), 10, "the tray menu to close")
 
     def find_window(self, title, timeout=10.0, window_type=None):
-        """Waits for a managed window of the program whose title matches and whose type names
-        window_type (never the splash, which shares the caption "Quillbox"); its id."""
+        """A managed window of the program, title matching, of window_type; never the splash."""
         def match():
             managed = set(self.session.client_list())
             for wid in self.windows():
@@ -563,8 +559,8 @@ class Quillbox:
         self.wait_window_gone(wid)
 
     def expand_and_wait(self, saved):
-        """Presses the expansion chord over a word that is no shortcut and waits until it is over:
-        the clipboard has a new owner and holds saved again. The log position from before."""
+        """Presses the expansion chord over a word that is no shortcut, waits until the clipboard holds
+        saved again under a new owner; the log position from before."""
         s = self.session
         before, mark = s.clipboard_owner(), self.log_mark()
         s.chord("ctrl+alt+space")
@@ -572,6 +568,15 @@ class Quillbox:
         wait_until(lambda: s.clipboard_owner() != before and s.get_clipboard() == saved, 10,
                    "the expansion to give the clipboard back")
         return mark
+
+    def pick(self, editor, *keys, chord="ctrl+shift+Insert"):
+        """Opens the clipboard manager over editor, moves with keys and presses Return: pasted."""
+        self.session.chord(chord)
+        sheet = self.find_window(r"^Clipboard", window_type="DIALOG")
+        wait_until(lambda: self.session.active_window() == sheet, 10, "the manager to have the focus")
+        self.session.key(*keys, "Return")
+        self.wait_window_gone(sheet)
+        wait_until(editor.is_active, 10, f"{editor.kind} to have the focus back")
 
     def message_box(self, timeout=10.0):
         return self.find_window(r"^Quillbox$", timeout, "DIALOG")
@@ -584,9 +589,7 @@ class Quillbox:
         self.wait_window_gone(box)
 
     def saved_history(self, timeout=10.0):
-        """The clipboard history as (c_id, c_text) rows, oldest first, written by the program's own
-        Save clipboard: the manager opened from the tray, Tab five times to Save, Space. A marker row
-        tells when Save has rewritten the table."""
+        """(c_id, c_text) rows, oldest first, as the clipboard manager's own Save writes them."""
         marker = "qb-e2e-history-not-saved-yet"
         s = self.session
         s.database(("delete from Clipboard",), ("insert into Clipboard values (-1, ?)", (marker,)))
@@ -605,7 +608,6 @@ class Quillbox:
 
 
 class Editor:
-    """mousepad or featherpad on a file of the session's current folder."""
 
     def __init__(self, session, kind, popen, window):
         self.session, self.kind, self.popen, self.window = session, kind, popen, window
@@ -652,7 +654,6 @@ class Editor:
 
 
 class Terminal(Editor):
-    """A terminal running cat, which writes the lines typed into the file out."""
 
     def __init__(self, session, kind, popen, window, out):
         super().__init__(session, kind, popen, window)

@@ -10,10 +10,9 @@ import unittest
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from qbharness import Session, wait_until  # noqa: E402
+from qbharness import Session  # noqa: E402
 
 COPY = r"quillbox\.hook: message 0x41f lParam 0"
-SHEET = r"^Clipboard"
 # Notifications less than 200 ms after the last are one copy: copies meant as single ones are spaced.
 SPACING = 0.3
 
@@ -43,15 +42,6 @@ class ClipboardTest(unittest.TestCase):
         if reported:
             qb.wait_for_log(COPY, after=mark)
 
-    def pick(self, s, qb, editor, *keys, chord="ctrl+shift+Insert"):
-        """Opens the manager over the editor, moves with keys and presses Return: pasted."""
-        s.chord(chord)
-        sheet = qb.find_window(SHEET, window_type="DIALOG")
-        wait_until(lambda: s.active_window() == sheet, 10, "the manager to have the focus")
-        s.key(*keys, "Return")
-        qb.wait_window_gone(sheet)
-        wait_until(editor.is_active, 10, "the editor to have the focus back")
-
     def test_manager_keys_paste_and_upgrade_to_shortcut(self):
         with Session(self) as s:
             qb = s.start_quillbox(settings={"Prefrences": {"ClipboardMgrKeys": 0, "UpgradeToShortcut": 2}})
@@ -64,11 +54,11 @@ class ClipboardTest(unittest.TestCase):
             # Ctrl+Alt+Insert is not the chosen pair: no message; the keys reach the helper in order.
             mark = qb.log_mark()
             s.chord("ctrl+alt+Insert")
-            self.pick(s, qb, editor, "Up")  # the newest item is selected: Up picks the older one
+            qb.pick(editor, "Up")  # the newest item is selected: Up picks the older one
             self.assertNotRegex(qb.log()[mark:], r"message 0x420 lParam 1")
             editor.wait_text("[" + first)
             # The second paste of the item makes it a shortcut named after its first three characters.
-            self.pick(s, qb, editor, "End", "Home")
+            qb.pick(editor, "End", "Home")
             editor.type(" zqx")
             mark = qb.log_mark()
             s.chord("ctrl+alt+space")

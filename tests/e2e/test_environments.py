@@ -4,26 +4,15 @@ in its own folder; with one of them missing a message box says so and the other 
 
 import os
 import re
-import stat
 import sys
 import unittest
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from qbharness import HarnessError, Session, wait_until  # noqa: E402
+from qbharness import HarnessError, Session, records, wait_until, write_recorder  # noqa: E402
 
-RECORDER = """#!/bin/sh
-{{ printf 'cwd=%s\\n' "$(pwd -P)"; for a in "$@"; do printf 'arg=%s\\n' "$a"; done; }} > '{out}.part.'$$
-mv '{out}.part.'$$ '{out}.'$$
-"""
 # Name, command line, and the one argument it must arrive as (None: no argument at all).
 APPS = [("first", "-n file.txt", "-n file.txt"), ("second", "", None), ("third", "it's a \\path\\", "it's a \\path\\")]
-
-
-def records(out):
-    folder, stem = os.path.split(out)
-    return [open(os.path.join(folder, n), encoding="utf-8").read().splitlines()
-            for n in sorted(os.listdir(folder)) if n.startswith(stem + ".") and ".part." not in n]
 
 
 def double_click_first_row(s, sheet):
@@ -61,11 +50,8 @@ class EnvironmentsTest(unittest.TestCase):
             for name, _, _ in APPS:
                 programs.append(os.path.join(s.root, "apps", name, f"record-{name}"))
                 outs.append(os.path.join(s.root, "records", name))
-                os.makedirs(os.path.dirname(programs[-1]))
                 os.makedirs(os.path.dirname(outs[-1]), exist_ok=True)
-                with open(programs[-1], "w", encoding="utf-8") as f:
-                    f.write(RECORDER.format(out=outs[-1]))
-                os.chmod(programs[-1], stat.S_IRWXU)
+                write_recorder(programs[-1], outs[-1])
             s.start_quillbox()
             # Ids out of insertion order: the launch follows the query, whatever its order.
             qb = s.restart_quillbox(meanwhile=lambda: s.database(

@@ -3,35 +3,12 @@ Explore start the configured editor and the desktop's opener, stood in for by re
 editor gets the path as one argument whatever it holds, and an opener that fails is reported."""
 
 import os
-import stat
 import sys
 import unittest
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from qbharness import Session, wait_until  # noqa: E402
-
-# Writes its working directory and arguments, one a line, to a new file beside `out` (written aside
-# and renamed, so that no half record is read).
-RECORDER = """#!/bin/sh
-{{ printf 'cwd=%s\\n' "$(pwd -P)"; for a in "$@"; do printf 'arg=%s\\n' "$a"; done; }} > '{out}.part'
-mv '{out}.part' '{out}.'"$(date +%s%N)"
-"""
-
-
-def recorder(path, out):
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "w", encoding="utf-8") as f:
-        f.write(RECORDER.format(out=out))
-    os.chmod(path, stat.S_IRWXU)
-
-
-def records(out):
-    """The records of one stand-in, oldest first: each a list of its lines."""
-    folder, stem = os.path.split(out)
-    names = sorted((n for n in os.listdir(folder) if n.startswith(stem + ".") and not n.endswith(".part")),
-                   key=lambda n: int(n.rsplit(".", 1)[1]))
-    return [open(os.path.join(folder, n), encoding="utf-8").read().splitlines() for n in names]
+from qbharness import Session, records, wait_until, write_recorder  # noqa: E402
 
 
 class SourceLibraryTest(unittest.TestCase):
@@ -40,8 +17,8 @@ class SourceLibraryTest(unittest.TestCase):
         with Session(self) as s:
             editor_out, opener_out = os.path.join(s.root, "editor"), os.path.join(s.root, "xdg-open")
             editor, bin_dir = os.path.join(s.root, "tools", "record-editor"), os.path.join(s.root, "tools", "bin")
-            recorder(editor, editor_out)
-            recorder(os.path.join(bin_dir, "xdg-open"), opener_out)
+            write_recorder(editor, editor_out)
+            write_recorder(os.path.join(bin_dir, "xdg-open"), opener_out)
             # A file name may hold any character but '/': quotes and blanks stay one argument.
             name = 'a" --evil "b.c'
             s.write_files({"my src/" + name: "int main(void) { return 0; }\n", "docs/guide.pdf": "%PDF-1.4\n"})

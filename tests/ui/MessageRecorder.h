@@ -1,12 +1,7 @@
 #pragma once
 // Answers and records every message box shown through platform::ShowMessage while it lives, and
-// puts the previous handler back when it goes. No window opens.
-//
-//   MessageRecorder messages;                  // questions answered No, Quit where offered, else OK
-//   messages.Answer(platform::IDYES);          // the next box is answered Yes
-//   ...                                        // the code under test
-//   QCOMPARE(messages.Count(), 1);
-//   QVERIFY(messages.Last().text.contains("locked"));
+// puts the previous handler back when it goes. No window opens. Unless an answer is queued,
+// questions are answered No, Quit where offered, else OK.
 #include "platform/MessageBox.h"
 
 #include <QList>

@@ -1,9 +1,7 @@
 // The main window and its sheets: Quit asks first; the Properties dialog checks its limits and saves
-// the rest, driven through its controls by their texts; a sheet told to quit ends within a second;
-// a data file error in a page is shown and the sheet goes on.
+// the rest, driven through its controls by their texts; a sheet told to quit ends within a second.
 #include "ModalRun.h"
 #include "ServiceFixture.h"
-#include "data/DatabaseError.h"
 #include "ui/MessageRecorder.h"
 #include "ui/framework/CPropertyPage.h"
 #include "ui/framework/CPropertySheet.h"
@@ -16,15 +14,11 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSpinBox>
-#include <QTabBar>
-#include <QTabWidget>
 
 namespace {
 
 using Fixture = ServiceFixture;
-
 // The Properties control with this text (leading blanks aside).
 QAbstractButton* Button(QWidget* dialog, const QString& text)
 {
@@ -48,34 +42,13 @@ QString Saved(Fixture& f, const QString& key)
     return f.Saved().value("Prefrences/" + key).toString();
 }
 
-// A page that logs its activations, and may fail in one.
-class CLogPage : public CPropertyPage {
-public:
-    CLogPage(const QString& caption, QStringList* log) : CPropertyPage(caption), m_pLog(log) {}
-    std::function<void()> onSetActive;
-
-protected:
-    bool OnSetActive() override
-    {
-        m_pLog->append(Caption() + ":Active");
-        if (onSetActive)
-            onSetActive();
-        return true;
-    }
-
-private:
-    QStringList* m_pLog;
-};
-
 struct CTwoPageSheet : CPropertySheet {
     CTwoPageSheet() : CPropertySheet("Shortcuts", nullptr, 0)
     {
         AddPage(&add);
         AddPage(&list);
     }
-    QStringList log;
-    CLogPage add{"New", &log};
-    CLogPage list{"List", &log};
+    CPropertyPage add{"New"}, list{"List"};
 };
 
 } // namespace
@@ -97,44 +70,31 @@ private slots:
     }
 
     // The two numbers are checked; a refused one keeps its stored value, everything else is saved.
-    void PropertiesChecksTheLimitsAndSavesTheRest_data()
-    {
-        QTest::addColumn<int>("maxItems");
-        QTest::addColumn<int>("uses"); // 0: Upgrade left off
-        QTest::addColumn<int>("expectedMax");
-        QTest::addColumn<int>("expectedUpgrade");
-        QTest::addColumn<int>("messages");
-        QTest::newRow("4 refused") << 4 << 0 << 10 << -1 << 1;
-        QTest::newRow("500 stored") << 500 << 0 << 500 << -1 << 0;
-        QTest::newRow("501 refused") << 501 << 0 << 10 << -1 << 1;
-        QTest::newRow("2 uses stored") << 5 << 2 << 5 << 2 << 0;
-        QTest::newRow("both refused") << 3 << 1 << 10 << -1 << 2;
-    }
-
     void PropertiesChecksTheLimitsAndSavesTheRest()
     {
-        QFETCH(int, maxItems);
-        QFETCH(int, uses);
-        QFETCH(int, expectedMax);
-        QFETCH(int, expectedUpgrade);
-        QFETCH(int, messages);
-        Fixture f;
-        MessageRecorder recorder;
-        f.dlg->OnSystrayProperties();
-        Number(f.dlg, "Maximun number of clipboard items:")->setValue(maxItems);
-        if (uses > 0) {
-            Button(f.dlg, "Upgrade clipboard items to shortcuts")->click();
-            Number(f.dlg, "After")->setValue(uses);
+        const struct {
+            int maxItems, uses; // uses 0: Upgrade left off
+            int expectedMax, expectedUpgrade, messages;
+        } cases[] = {{4, 0, 10, -1, 1}, {500, 0, 500, -1, 0}, {501, 0, 10, -1, 1}, {5, 2, 5, 2, 0}, {3, 1, 10, -1, 2}};
+        for (const auto& c : cases) {
+            Fixture f;
+            MessageRecorder recorder;
+            f.dlg->OnSystrayProperties();
+            Number(f.dlg, "Maximun number of clipboard items:")->setValue(c.maxItems);
+            if (c.uses > 0) {
+                Button(f.dlg, "Upgrade clipboard items to shortcuts")->click();
+                Number(f.dlg, "After")->setValue(c.uses);
+            }
+            Button(f.dlg, "Shortcuts are case sensative")->click();
+            Button(f.dlg, "Ctrl + Alt")->click();
+            Button(f.dlg, "Ok")->click();
+            QVERIFY(!f.dlg->isVisible());
+            QCOMPARE(recorder.Count(), c.messages);
+            QCOMPARE(Saved(f, "MaxClipboardItems").toInt(), c.expectedMax);
+            QCOMPARE(Saved(f, "UpgradeToShortcut").toInt(), c.expectedUpgrade);
+            QCOMPARE(Saved(f, "ShortcutsCaseSensative").toInt(), 1);
+            QCOMPARE(Saved(f, "ClipboardMgrKeys").toInt(), 1);
         }
-        Button(f.dlg, "Shortcuts are case sensative")->click();
-        Button(f.dlg, "Ctrl + Alt")->click();
-        Button(f.dlg, "Ok")->click();
-        QVERIFY(!f.dlg->isVisible());
-        QCOMPARE(recorder.Count(), messages);
-        QCOMPARE(Saved(f, "MaxClipboardItems").toInt(), expectedMax);
-        QCOMPARE(Saved(f, "UpgradeToShortcut").toInt(), expectedUpgrade);
-        QCOMPARE(Saved(f, "ShortcutsCaseSensative").toInt(), 1);
-        QCOMPARE(Saved(f, "ClipboardMgrKeys").toInt(), 1);
     }
 
     // Help opens the page of the current folder, else the installed one; a missing page or an opener

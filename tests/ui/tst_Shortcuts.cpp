@@ -14,15 +14,6 @@ using platform::FakeKeyboard;
 
 namespace {
 
-ShortcutRecord* Record(const QString& shortcut, const QString& text, const QString& desc = QString())
-{
-    auto* record = new ShortcutRecord;
-    record->shortcut = shortcut;
-    record->desc = desc;
-    record->text = text;
-    return record;
-}
-
 // Plays an editor holding `word` before the caret: Ctrl+C puts the word on the clipboard (or
 // copies nothing when the word is empty), Ctrl+V records what was pasted.
 struct PlayedEditor {
@@ -65,58 +56,49 @@ class TestShortcuts : public QObject {
     Q_OBJECT
 
 private slots:
-    void Expansion_data()
-    {
-        QTest::addColumn<int>("caseSensitive");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("enabled");
-        QTest::addColumn<bool>("autoPaste");
-        QTest::addColumn<QList<FakeKeyboard::Event>>("keys");
-        QTest::addColumn<QStringList>("pasted");
-        QTest::addColumn<QString>("clipboardAfter");
-        const QString own = "the user's own text";
-        QTest::newRow("replaced") << 0 << "sig" << true << true << CopyWord + Paste << QStringList{"Best regards,\nAda"} << own;
-        QTest::newRow("typed in capitals, case-sensitive") << 1 << "SIG" << true << true << CopyWord + SelectionBack
-                                                           << QStringList{} << own;
-        QTest::newRow("not a shortcut") << 0 << "sign" << true << true << CopyWord + SelectionBack << QStringList{} << own;
-        QTest::newRow("a trailing blank is part of the word") << 0 << "sig " << true << true << CopyWord + SelectionBack
-                                                              << QStringList{} << own;
-        QTest::newRow("nothing copied") << 0 << "" << true << true << CopyWord << QStringList{} << own;
-        QTest::newRow("services off") << 0 << "sig" << false << true << QList<FakeKeyboard::Event>{} << QStringList{} << own;
-        // Auto paste off: the text waits on the clipboard for the user's own paste.
-        QTest::newRow("auto paste off") << 0 << "sig" << true << false << CopyWord << QStringList{}
-                                        << "Best regards,\nAda";
-    }
-
     void Expansion()
     {
-        QFETCH(int, caseSensitive);
-        QFETCH(QString, typed);
-        QFETCH(bool, enabled);
-        QFETCH(bool, autoPaste);
-        QFETCH(QList<FakeKeyboard::Event>, keys);
-        QFETCH(QStringList, pasted);
-        QFETCH(QString, clipboardAfter);
-        ServiceFixture f;
-        f.main.m_bShortcutsCaseSensitive = caseSensitive;
-        f.main.m_bEnabled = enabled;
-        f.main.m_bAutoPasteShortcut = autoPaste;
-        f.main.AddShortcut(Record("sig", "Best regards,\nAda"));
-        PlayedEditor editor;
-        editor.word = typed;
-        editor.Attach(f);
-        f.fakes.clipboardWriter->SetText("the user's own text", false);
+        const QString own = "the user's own text", replacement = "Best regards,\nAda";
+        const struct {
+            const char* name;
+            int caseSensitive;
+            QString typed;
+            bool enabled, autoPaste;
+            QList<FakeKeyboard::Event> keys;
+            QStringList pasted;
+            QString clipboardAfter;
+        } cases[] = {
+            {"replaced", 0, "sig", true, true, CopyWord + Paste, {replacement}, own},
+            {"typed in capitals, case-sensitive", 1, "SIG", true, true, CopyWord + SelectionBack, {}, own},
+            {"not a shortcut", 0, "sign", true, true, CopyWord + SelectionBack, {}, own},
+            {"a trailing blank is part of the word", 0, "sig ", true, true, CopyWord + SelectionBack, {}, own},
+            {"nothing copied", 0, "", true, true, CopyWord, {}, own},
+            {"services off", 0, "sig", false, true, {}, {}, own},
+            // Auto paste off: the text waits on the clipboard for the user's own paste.
+            {"auto paste off", 0, "sig", true, false, CopyWord, {}, replacement},
+        };
+        for (const auto& c : cases) {
+            ServiceFixture f;
+            f.main.m_bShortcutsCaseSensitive = c.caseSensitive;
+            f.main.m_bEnabled = c.enabled;
+            f.main.m_bAutoPasteShortcut = c.autoPaste;
+            f.main.AddShortcut(new ShortcutRecord{0, "sig", "", replacement});
+            PlayedEditor editor;
+            editor.word = c.typed;
+            editor.Attach(f);
+            f.fakes.clipboardWriter->SetText(own, false);
 
-        f.dlg->OnResolveShortcutMsg();
+            f.dlg->OnResolveShortcutMsg();
 
-        QCOMPARE(f.fakes.keyboard->events, keys);
-        QCOMPARE(editor.pasted, pasted);
-        // The replacement is on the clipboard only for a moment: marked so histories skip it.
-        QCOMPARE(editor.pastedTransient, !pasted.isEmpty());
-        bool secret = true;
-        QCOMPARE(f.fakes.clipboardWriter->Text(&secret), clipboardAfter);
-        QVERIFY(!secret);
-        QCOMPARE(f.main.m_hHook, 0); // removed throughout and installed again (no helper in tests)
+            QVERIFY2(f.fakes.keyboard->events == c.keys, c.name);
+            QCOMPARE(editor.pasted, c.pasted);
+            // The replacement is on the clipboard only for a moment: marked so histories skip it.
+            QVERIFY2(editor.pastedTransient == !c.pasted.isEmpty(), c.name);
+            bool secret = true;
+            QCOMPARE(f.fakes.clipboardWriter->Text(&secret), c.clipboardAfter);
+            QVERIFY(!secret);
+            QCOMPARE(f.main.m_hHook, 0); // removed throughout and installed again (no helper in tests)
+        }
     }
 
     void NewShortcutPageDerivesNamesAndReportsWhatIsMissing()

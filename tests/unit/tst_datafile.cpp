@@ -36,38 +36,30 @@ class TestDataFile : public QObject {
     Q_OBJECT
 
 private slots:
-    void FirstRunSetsAnOldFileAsideUnderTheFirstFreeBackupName_data()
-    {
-        QTest::addColumn<bool>("oldFile");
-        QTest::addColumn<QStringList>("backupsBefore");
-        QTest::addColumn<QString>("expectedBackup");
-        QTest::newRow("no file: no backup") << false << QStringList() << QString();
-        QTest::newRow("file: qbdat.v0") << true << QStringList() << "qbdat.v0";
-        QTest::newRow("v0, v1 taken: qbdat.v2") << true << QStringList{"qbdat.v0", "qbdat.v1"} << "qbdat.v2";
-    }
-
     void FirstRunSetsAnOldFileAsideUnderTheFirstFreeBackupName()
     {
-        QFETCH(bool, oldFile);
-        QFETCH(QStringList, backupsBefore);
-        QFETCH(QString, expectedBackup);
-        Workspace workspace;
-        MessageRecorder messages;
-        const QString path = workspace.File("qbdat.dbf");
-        if (oldFile)
-            Touch(path, "the old file");
-        for (const QString& backup : backupsBefore)
-            Touch(backup, "earlier backup");
-        QCOMPARE(EnsureDataFile(path, true), DataFileState::Ready);
-        QCOMPARE(Rows(path, "Shortcuts"), 0);
-        // The user is told where the old file went, by its full path.
-        QCOMPARE(messages.Count(), expectedBackup.isEmpty() ? 0 : 1);
-        if (!expectedBackup.isEmpty()) {
-            QCOMPARE(Content(expectedBackup), QByteArray("the old file"));
-            QVERIFY2(messages.Last().text.contains(" kept as " + workspace.File(expectedBackup)), qPrintable(messages.Last().text));
+        // Whether there is an old file, the backups there before, and where the old file goes.
+        const std::tuple<bool, QStringList, QString> cases[] = {
+            {false, {}, ""}, {true, {}, "qbdat.v0"}, {true, {"qbdat.v0", "qbdat.v1"}, "qbdat.v2"}};
+        for (const auto& [oldFile, backupsBefore, expectedBackup] : cases) {
+            Workspace workspace;
+            MessageRecorder messages;
+            const QString path = workspace.File("qbdat.dbf");
+            if (oldFile)
+                Touch(path, "the old file");
+            for (const QString& backup : backupsBefore)
+                Touch(backup, "earlier backup");
+            QCOMPARE(EnsureDataFile(path, true), DataFileState::Ready);
+            QCOMPARE(Rows(path, "Shortcuts"), 0);
+            // The user is told where the old file went, by its full path.
+            QCOMPARE(messages.Count(), expectedBackup.isEmpty() ? 0 : 1);
+            if (!expectedBackup.isEmpty()) {
+                QCOMPARE(Content(expectedBackup), QByteArray("the old file"));
+                QVERIFY2(messages.Last().text.contains(" kept as " + workspace.File(expectedBackup)), qPrintable(messages.Last().text));
+            }
+            for (const QString& backup : backupsBefore)
+                QCOMPARE(Content(backup), QByteArray("earlier backup"));
         }
-        for (const QString& backup : backupsBefore)
-            QCOMPARE(Content(backup), QByteArray("earlier backup"));
     }
 
     // Every column: a value at its width (counted in characters, not bytes) is stored whole, one

@@ -11,49 +11,45 @@ class TestPreferences : public QObject {
     Q_OBJECT
 
 private slots:
-    void MissingOrSentinelValuesAreReplaced_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QVariant>("stored"); // invalid: the key is absent
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<bool>("firstRun");
-        QTest::newRow("ClipboardActive absent") << "ClipboardActive" << QVariant() << "1" << true;
-        QTest::newRow("ClipboardActive -1") << "ClipboardActive" << QVariant(-1) << "1" << true;
-        QTest::newRow("database absent") << "database" << QVariant() << "<default>" << false;
-        QTest::newRow("EditorPath empty") << "EditorPath" << QVariant("") << "notepad" << false;
-        QTest::newRow("capacity -1") << "MaxClipboardItems" << QVariant(-1) << "10" << false;
-        QTest::newRow("capacity not a number") << "MaxClipboardItems" << QVariant("many") << "10" << false;
-        QTest::newRow("capacity out of range is kept") << "MaxClipboardItems" << QVariant(10000) << "10000" << false;
-        QTest::newRow("UpgradeToShortcut -1 is legitimate") << "UpgradeToShortcut" << QVariant(-1) << "-1" << false;
-        QTest::newRow("UpgradeToShortcut -2 reads as missing") << "UpgradeToShortcut" << QVariant(-2) << "-1" << false;
-        QTest::newRow("custom editor kept") << "EditorPath" << QVariant("/opt/ed it/ed") << "/opt/ed it/ed" << false;
-    }
-
     void MissingOrSentinelValuesAreReplaced()
     {
-        QFETCH(QString, key);
-        QFETCH(QVariant, stored);
-        QFETCH(QString, expected);
-        QFETCH(bool, firstRun);
-        Workspace workspace;
-        {
-            // A complete profile from an earlier run, with the one key of the row changed.
-            CMain earlier;
+        const struct {
+            QString key;
+            QVariant stored; // invalid: the key is absent
+            QString expected;
+            bool firstRun;
+        } cases[] = {
+            {"ClipboardActive", QVariant(), "1", true},
+            {"ClipboardActive", -1, "1", true},
+            {"database", QVariant(), "<default>", false},
+            {"EditorPath", "", "notepad", false},
+            {"MaxClipboardItems", -1, "10", false},
+            {"MaxClipboardItems", "many", "10", false},
+            {"MaxClipboardItems", 10000, "10000", false}, // out of range, kept
+            {"UpgradeToShortcut", -1, "-1", false},       // legitimate
+            {"UpgradeToShortcut", -2, "-1", false},       // reads as missing
+            {"EditorPath", "/opt/ed it/ed", "/opt/ed it/ed", false},
+        };
+        for (const auto& c : cases) {
+            Workspace workspace;
+            {
+                // A complete profile from an earlier run, with the one key of the case changed.
+                CMain earlier;
+                std::unique_ptr<QSettings> settings(OpenSettings());
+                ReadPreferences(earlier, *settings);
+                if (c.stored.isValid())
+                    settings->setValue("Prefrences/" + c.key, c.stored);
+                else
+                    settings->remove("Prefrences/" + c.key);
+            }
+            CMain main;
             std::unique_ptr<QSettings> settings(OpenSettings());
-            ReadPreferences(earlier, *settings);
-            if (stored.isValid())
-                settings->setValue("Prefrences/" + key, stored);
-            else
-                settings->remove("Prefrences/" + key);
+            QVERIFY2(ReadPreferences(main, *settings) == c.firstRun, qPrintable(c.key));
+            settings.reset();
+            // What was read is what the file now holds.
+            QCOMPARE(QSettings(workspace.SettingsFile(), QSettings::IniFormat).value("Prefrences/" + c.key).toString(),
+                     c.expected == "<default>" ? DefaultDatabasePath() : c.expected);
         }
-        CMain main;
-        std::unique_ptr<QSettings> settings(OpenSettings());
-        QCOMPARE(ReadPreferences(main, *settings), firstRun);
-        settings.reset();
-        if (expected == "<default>")
-            expected = DefaultDatabasePath();
-        // What was read is what the file now holds.
-        QCOMPARE(QSettings(workspace.SettingsFile(), QSettings::IniFormat).value("Prefrences/" + key).toString(), expected);
     }
 
     void TerminalsAndTypedWords()

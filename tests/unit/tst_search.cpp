@@ -59,75 +59,51 @@ class TestSearch : public QObject {
     Q_OBJECT
 
 private slots:
-    void FindsEachKindByEachField_data()
-    {
-        QTest::addColumn<QString>("query");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("shortcut name") << "sig" << "s:sig";
-        QTest::newRow("shortcut description") << "closing greet" << "s:sig";
-        QTest::newRow("shortcut text") << "regards" << "s:sig";
-        QTest::newRow("history text") << "deploy" << "h:ssh deploy@example.org";
-        QTest::newRow("source file name") << "parser" << "f:parser.cpp";
-        QTest::newRow("source language") << "c++" << "f:parser.cpp";
-        QTest::newRow("source category") << "compilers" << "f:parser.cpp";
-        QTest::newRow("source description") << "descent" << "f:parser.cpp";
-        QTest::newRow("environment name") << "backend" << "e:backend";
-        QTest::newRow("environment description") << "queue" << "e:backend";
-        QTest::newRow("any case") << "PARSER.CPP" << "f:parser.cpp";
-        QTest::newRow("letters with gaps") << "rcsvdscnt" << "f:parser.cpp";
-    }
-
     void FindsEachKindByEachField()
     {
-        QFETCH(QString, query);
-        QFETCH(QString, expected);
         search::SearchIndex index;
         index.SetEntries(Kind::Shortcut, {Entry::Shortcut("sig", "closing greeting", "Kind regards, Ann")});
         index.SetEntries(Kind::History, {Entry::History(0, "ssh deploy@example.org")});
         index.SetEntries(Kind::Source, {Entry::Source(1, "parser.cpp", "C++", "compilers", "recursive descent",
                                                       "/src/parser.cpp")});
         index.SetEntries(Kind::Environment, {Entry::Environment(2, "backend", "database and queue")});
-        QCOMPARE(Find(index, query), QStringList{expected});
-    }
-
-    void Ranks_data()
-    {
-        QTest::addColumn<QStringList>("entries");
-        QTest::addColumn<QStringList>("uses"); // oldest first
-        QTest::addColumn<QString>("query");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("a typo-free prefix beats a scattered match, even a recent one")
-            << QStringList{"s:xpxrxi", "s:print"} << QStringList{"s:xpxrxi"} << "pri"
-            << QStringList{"s:print", "s:xpxrxi"};
-        QTest::newRow("the exact name beats a longer one")
-            << QStringList{"s:abc", "s:ab"} << QStringList{"s:abc"} << "ab" << QStringList{"s:ab", "s:abc"};
-        QTest::newRow("a name's prefix beats a match inside a text")
-            << QStringList{"h:my report", "f:report.txt"} << QStringList{"h:my report"} << "rep"
-            << QStringList{"f:report.txt", "h:my report"};
-        QTest::newRow("an unbroken match beats a scattered one")
-            << QStringList{"h:d e p l o y", "h:deploy now"} << QStringList{} << "deploy"
-            << QStringList{"h:deploy now", "h:d e p l o y"};
-        QTest::newRow("recent beats old at equal match")
-            << QStringList{"s:alpha1", "s:alpha2", "s:alpha3"} << QStringList{"s:alpha2", "s:alpha1"} << "alp"
-            << QStringList{"s:alpha1", "s:alpha2", "s:alpha3"};
-        QTest::newRow("recent beats old across kinds")
-            << QStringList{"h:weekly mail", "e:my weekly"} << QStringList{"h:weekly mail", "e:my weekly"} << "week"
-            << QStringList{"e:my weekly", "h:weekly mail"};
-        QTest::newRow("nothing matches") << QStringList{"s:abc", "h:abc"} << QStringList{} << "abd" << QStringList{};
-        QTest::newRow("an empty field lists the history, newest first")
-            << QStringList{"h:old", "s:new", "h:new"} << QStringList{"h:old"} << "  "
-            << QStringList{"h:new", "h:old"};
+        // Each field of each kind, in any case, and with gaps between the letters.
+        const QList<QPair<QString, QString>> cases = {
+            {"sig", "s:sig"}, {"closing greet", "s:sig"}, {"regards", "s:sig"}, {"deploy", "h:ssh deploy@example.org"},
+            {"parser", "f:parser.cpp"}, {"c++", "f:parser.cpp"}, {"compilers", "f:parser.cpp"},
+            {"descent", "f:parser.cpp"}, {"backend", "e:backend"}, {"queue", "e:backend"},
+            {"PARSER.CPP", "f:parser.cpp"}, {"rcsvdscnt", "f:parser.cpp"}};
+        for (const auto& [query, expected] : cases)
+            QCOMPARE(Find(index, query), QStringList{expected});
     }
 
     void Ranks()
     {
-        QFETCH(QStringList, entries);
-        QFETCH(QStringList, uses);
-        QFETCH(QString, query);
-        QFETCH(QStringList, expected);
-        search::SearchIndex index;
-        Index(index, entries, uses);
-        QCOMPARE(Find(index, query), expected);
+        const struct {
+            QStringList entries, uses; // uses oldest first
+            QString query;
+            QStringList expected;
+        } cases[] = {
+            // A typo-free prefix beats a scattered match, even a recent one.
+            {{"s:xpxrxi", "s:print"}, {"s:xpxrxi"}, "pri", {"s:print", "s:xpxrxi"}},
+            // The exact name beats a longer one.
+            {{"s:abc", "s:ab"}, {"s:abc"}, "ab", {"s:ab", "s:abc"}},
+            // A name's prefix beats a match inside a text.
+            {{"h:my report", "f:report.txt"}, {"h:my report"}, "rep", {"f:report.txt", "h:my report"}},
+            // An unbroken match beats a scattered one.
+            {{"h:d e p l o y", "h:deploy now"}, {}, "deploy", {"h:deploy now", "h:d e p l o y"}},
+            // Recent beats old at equal match, also across kinds.
+            {{"s:alpha1", "s:alpha2", "s:alpha3"}, {"s:alpha2", "s:alpha1"}, "alp", {"s:alpha1", "s:alpha2", "s:alpha3"}},
+            {{"h:weekly mail", "e:my weekly"}, {"h:weekly mail", "e:my weekly"}, "week", {"e:my weekly", "h:weekly mail"}},
+            {{"s:abc", "h:abc"}, {}, "abd", {}},
+            // An empty field lists the history, newest first.
+            {{"h:old", "s:new", "h:new"}, {"h:old"}, "  ", {"h:new", "h:old"}},
+        };
+        for (const auto& c : cases) {
+            search::SearchIndex index;
+            Index(index, c.entries, c.uses);
+            QCOMPARE(Find(index, c.query), c.expected);
+        }
     }
 
     // Through the controller: the index follows the stores, a secret copy never shows, and a found

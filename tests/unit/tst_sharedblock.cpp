@@ -14,7 +14,6 @@ class TestSharedBlock : public QObject {
     Q_OBJECT
 
 private slots:
-    void ForeignBlocksLeftAlone_data();
     void ForeignBlocksLeftAlone();
 };
 
@@ -44,47 +43,36 @@ QByteArray ObjectBytes(const QByteArray& name)
 }
 } // namespace
 
-void TestSharedBlock::ForeignBlocksLeftAlone_data()
-{
-    QTest::addColumn<QString>("before");       // what holds the name: "mode", "owner", "stale", or "later"
-    QTest::addColumn<bool>("published");        // whether Quillbox takes the name
-    QTest::addColumn<bool>("leftAfterRelease"); // whether the object is still there after its release
-
-    QTest::newRow("open to others (0644): refused") << "mode" << false << true;
-    QTest::newRow("another user's: refused") << "owner" << false << true;
-    QTest::newRow("this user's, left by a killed Quillbox: taken over") << "stale" << true << false;
-    QTest::newRow("published again by a later Quillbox: not removed") << "later" << true << true;
-}
-
 void TestSharedBlock::ForeignBlocksLeftAlone()
 {
-    QFETCH(QString, before);
-    QFETCH(bool, published);
-    QFETCH(bool, leftAfterRelease);
+    // What holds the name before, whether Quillbox takes the name, and whether the object is still
+    // there after Quillbox releases it: open to others (0644) or another user's, refused; this user's,
+    // left by a killed Quillbox, taken over; published again by a later Quillbox, not removed.
+    const std::tuple<QString, bool, bool> cases[] = {
+        {"mode", false, true}, {"owner", false, true}, {"stale", true, false}, {"later", true, true}};
+    for (const auto& [before, published, leftAfterRelease] : cases) {
+        if (before == QLatin1String("owner") && geteuid() != 0)
+            continue; // making an object of another user needs root
+        const QString name = QStringLiteral("/qb_test_foreign_%1").arg(getpid());
+        const QByteArray native = name.toUtf8();
+        const QByteArray foreign("someone else's block!");
+        if (before != QLatin1String("later"))
+            QVERIFY(PlantObject(native, foreign, before == QLatin1String("mode") ? 0644 : 0600,
+                                before == QLatin1String("owner") ? 65534 : geteuid()));
 
-    if (before == QLatin1String("owner") && geteuid() != 0)
-        QSKIP("making an object of another user needs root");
-    const QString name = QStringLiteral("/qb_test_foreign_%1").arg(getpid());
-    const QByteArray native = name.toUtf8();
-    const QByteArray foreign("someone else's block!");
-    if (before != QLatin1String("later"))
-        QVERIFY(PlantObject(native, foreign, before == QLatin1String("mode") ? 0644 : 0600,
-                            before == QLatin1String("owner") ? 65534 : geteuid()));
+        const QByteArray block = hook::EncodeSharedBlock(0x04A00007u, 2u);
+        QVERIFY2(hook::PublishSharedBlock(name, block) == published, qPrintable(before));
+        QVERIFY2(ObjectBytes(native).startsWith(block) == published, qPrintable(before));
+        if (published) // the hook reads from a block of this user alone only
+            QCOMPARE(qbhook::ReadSharedBlockTarget(native.constData()).window, 0x04A00007u);
+        if (before == QLatin1String("later"))
+            QVERIFY(PlantObject(native, foreign, 0600, geteuid())); // the name taken anew
 
-    const QByteArray block = hook::EncodeSharedBlock(0x04A00007u, 2u);
-    QCOMPARE(hook::PublishSharedBlock(name, block), published);
-    QCOMPARE(ObjectBytes(native).startsWith(block), published);
-    if (published) // the hook reads from a block of this user alone only
-        QCOMPARE(qbhook::ReadSharedBlockTarget(native.constData()).window, 0x04A00007u);
-    if (before == QLatin1String("later"))
-        QVERIFY(PlantObject(native, foreign, 0600, geteuid())); // the name taken anew
-
-    hook::ReleaseSharedBlock(name);
-    const QByteArray left = ObjectBytes(native);
-    QCOMPARE(!left.isEmpty(), leftAfterRelease);
-    if (leftAfterRelease)
-        QCOMPARE(left, foreign);
-    shm_unlink(native.constData());
+        hook::ReleaseSharedBlock(name);
+        const QByteArray left = ObjectBytes(native);
+        QCOMPARE(left, leftAfterRelease ? foreign : QByteArray());
+        shm_unlink(native.constData());
+    }
 }
 
 QTEST_APPLESS_MAIN(TestSharedBlock)

@@ -37,33 +37,26 @@ class TestStores : public QObject {
     Q_OBJECT
 
 private slots:
-    void NamesAreTheShortestFreePrefix_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("taken");
-        QTest::addColumn<QString>("expected"); // empty: no name can be derived
-        QTest::newRow("hel") << "hello world" << QStringList() << "hel";
-        QTest::newRow("hello") << "hello world" << QStringList{"hel", "hell"} << "hello";
-        QTest::newRow("ends in a space") << "hello world" << QStringList{"hel", "hell", "hello"} << "";
-        QTest::newRow("short text") << "ab" << QStringList() << "ab";
-        QTest::newRow("third is a space") << "ab cd" << QStringList() << "";
-        QTest::newRow("ten never offered") << "abcdefghijklmnopqrst"
-                                           << QStringList{"abc", "abcd", "abcde", "abcdef", "abcdefg", "abcdefgh", "abcdefghi"}
-                                           << "";
-    }
-
     void NamesAreTheShortestFreePrefix()
     {
-        QFETCH(QString, text);
-        QFETCH(QStringList, taken);
-        QFETCH(QString, expected);
-        const auto isTaken = [&](const QString& n) { return taken.contains(n); };
-        QCOMPARE(MakeShortcutName(text, isTaken).value_or(QString()), expected);
-        // A promoted clipboard item always gets a free name of at most 12 characters.
-        const QString free = MakeFreeShortcutName(text, isTaken);
-        QVERIFY(!free.isEmpty() && free.size() <= 12 && !taken.contains(free));
-        if (!expected.isEmpty())
-            QCOMPARE(free, expected);
+        // The text, the names taken, the name derived (empty: none can be).
+        const std::tuple<QString, QStringList, QString> cases[] = {
+            {"hello world", {}, "hel"},
+            {"hello world", {"hel", "hell"}, "hello"},
+            {"hello world", {"hel", "hell", "hello"}, ""}, // ends in a space
+            {"ab", {}, "ab"},
+            {"ab cd", {}, ""}, // the third is a space
+            {"abcdefghijklmnopqrst", {"abc", "abcd", "abcde", "abcdef", "abcdefg", "abcdefgh", "abcdefghi"}, ""}, // ten never offered
+        };
+        for (const auto& [text, taken, expected] : cases) {
+            const auto isTaken = [&](const QString& n) { return taken.contains(n); };
+            QCOMPARE(MakeShortcutName(text, isTaken).value_or(QString()), expected);
+            // A promoted clipboard item always gets a free name of at most 12 characters.
+            const QString free = MakeFreeShortcutName(text, isTaken);
+            QVERIFY(!free.isEmpty() && free.size() <= 12 && !taken.contains(free));
+            if (!expected.isEmpty())
+                QCOMPARE(free, expected);
+        }
     }
 
     void CapacityDropsTheOldestAndKeepsAtLeastOne()

@@ -23,200 +23,170 @@ class TestX11Platform : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
-    void PasteWaitEndsWhenTextWasServed_data();
-    void PasteWaitEndsWhenTextWasServed();
-    void ReaderEndsWithoutAnAnsweringOwner();
-    void ReaderAsksForTheSecretMarkUnlisted_data();
-    void ReaderAsksForTheSecretMarkUnlisted();
+    void initTestCase()
+    {
+        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        m_connection = xcb_connect(nullptr, nullptr);
+        QVERIFY(!xcb_connection_has_error(m_connection));
+
+        m_services = CreateServices("_QUILLBOX_HOOK_MESSAGE");
+        m_quietWait = dynamic_cast<X11QuietWait*>(m_services->quietWait.get());
+        QVERIFY(m_quietWait);
+    }
+
+    void cleanupTestCase()
+    {
+        m_services.reset();
+        if (m_connection)
+            xcb_disconnect(m_connection);
+    }
+
+    void PasteWaitEndsWhenTextWasServed()
+    {
+        // target: what the pasting application asks for, empty: nothing; otherInFront: the focus is on
+        // another client's window, as when a clipboard manager fetches the new text, which is not the
+        // paste of the application in front.
+        const struct {
+            QString target;
+            bool served, otherInFront;
+        } cases[] = {{"UTF8_STRING", true, false}, {"TARGETS", false, false}, {"", false, false}, {"UTF8_STRING", false, true}};
+        for (const auto& [target, served, otherInFront] : cases) {
+            const int settleMs = 10;
+            const int capMs = served ? 5000 : 300; // a paste that never comes is waited for up to the cap
+            const QString text = QStringLiteral("the replacement");
+            QGuiApplication::clipboard()->setText(text);
+            if (otherInFront) {
+                const xcb_window_t front = xcb_generate_id(m_connection);
+                xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, front, RootOf(m_connection), 0, 0, 10, 10, 0,
+                                  XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+                xcb_map_window(m_connection, front);
+                xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_POINTER_ROOT, front, XCB_CURRENT_TIME);
+                Sync(m_connection);
+            }
+            QProcess paste;
+            if (!target.isEmpty()) {
+                paste.start(QStringLiteral("xclip"), {"-o", "-selection", "clipboard", "-t", target});
+                QVERIFY(paste.waitForStarted(5000));
+            }
+            QElapsedTimer elapsed;
+            elapsed.start();
+            QCOMPARE(m_quietWait->WaitForPasteServed(settleMs, capMs), served);
+            if (served) {
+                QVERIFY(elapsed.elapsed() < capMs);
+                QVERIFY(paste.state() == QProcess::NotRunning || paste.waitForFinished(5000));
+                QCOMPARE(QString::fromUtf8(paste.readAllStandardOutput()), text);
+            } else {
+                QVERIFY(elapsed.elapsed() >= capMs);
+            }
+            if (paste.state() != QProcess::NotRunning) {
+                paste.kill();
+                paste.waitForFinished(5000);
+            }
+            xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_POINTER_ROOT, XCB_INPUT_FOCUS_POINTER_ROOT, XCB_CURRENT_TIME);
+            xcb_flush(m_connection);
+        }
+    }
+
+    // An owner that never answers, or no owner at all: the read still ends, with nothing read.
+    void ReaderEndsWithoutAnAnsweringOwner()
+    {
+        for (const bool silent : {true, false}) {
+            QGuiApplication::clipboard()->clear();
+            const xcb_window_t owner = silent ? TakeClipboardSilently() : 0;
+            X11ClipboardReader reader;
+            const std::optional<ClipboardContent> read = ReadWith(reader, 30000);
+            QVERIFY(read.has_value());
+            QVERIFY(read->text.isEmpty() && !read->secret && !read->tooLarge);
+            if (owner) {
+                xcb_destroy_window(m_connection, owner);
+                Sync(m_connection);
+            }
+        }
+    }
+
+    // A password manager may serve its mark without listing it among its formats: it is asked for by
+    // name, and a text so marked is never kept.
+    void ReaderAsksForTheSecretMarkUnlisted()
+    {
+        for (const bool marked : {true, false}) {
+            const xcb_window_t owner = TakeClipboardSilently();
+            QTimer serve;
+            QObject::connect(&serve, &QTimer::timeout,
+                             [&] { ServeWithoutListingTheMark(owner, "plain", marked ? "secret" : QByteArray()); });
+            serve.start(5);
+            X11ClipboardReader reader;
+            const std::optional<ClipboardContent> read = ReadWith(reader, 10000);
+            QVERIFY(read.has_value());
+            QCOMPARE(read->secret, marked);
+            QCOMPARE(read->text, marked ? QString() : QStringLiteral("plain"));
+            xcb_destroy_window(m_connection, owner);
+        }
+    }
 
 private:
-    xcb_window_t TakeClipboardSilently();
-    std::optional<ClipboardContent> ReadWith(X11ClipboardReader& reader, int timeoutMs);
-    void ServeWithoutListingTheMark(xcb_window_t owner, const QByteArray& text, const QByteArray& hint);
+    xcb_window_t TakeClipboardSilently()
+    {
+        // The test's own connection takes the clipboard and never reads its events, so no request is
+        // ever answered.
+        const xcb_window_t window = xcb_generate_id(m_connection);
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, RootOf(m_connection), 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_set_selection_owner(m_connection, window, Atom(m_connection, "CLIPBOARD"), XCB_CURRENT_TIME);
+        Sync(m_connection);
+        return window;
+    }
+
+    // Answers the requests for the clipboard that the test's own connection owns as a password manager
+    // may: TARGETS lists only the text, while the mark is served when asked for by name.
+    void ServeWithoutListingTheMark(xcb_window_t owner, const QByteArray& text, const QByteArray& hint)
+    {
+        const xcb_atom_t targets = Atom(m_connection, "TARGETS"), utf8 = Atom(m_connection, "UTF8_STRING"),
+                         mark = Atom(m_connection, "x-kde-passwordManagerHint");
+        while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+            if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST) {
+                const auto* request = reinterpret_cast<const xcb_selection_request_event_t*>(event);
+                xcb_atom_t property = request->property != XCB_NONE ? request->property : request->target;
+                const quint32 listed[] = {targets, utf8};
+                if (request->owner != owner)
+                    property = XCB_NONE;
+                else if (request->target == targets)
+                    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request->requestor, property, XCB_ATOM_ATOM,
+                                        32, 2, listed);
+                else if (request->target == utf8)
+                    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request->requestor, property, utf8, 8,
+                                        quint32(text.size()), text.constData());
+                else if (request->target == mark && !hint.isEmpty())
+                    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request->requestor, property, mark, 8,
+                                        quint32(hint.size()), hint.constData());
+                else
+                    property = XCB_NONE;
+                xcb_selection_notify_event_t notify{};
+                notify.response_type = XCB_SELECTION_NOTIFY;
+                notify.time = request->time;
+                notify.requestor = request->requestor;
+                notify.selection = request->selection;
+                notify.target = request->target;
+                notify.property = property;
+                xcb_send_event(m_connection, 0, request->requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&notify));
+            }
+            std::free(event);
+        }
+        xcb_flush(m_connection);
+    }
+
+    std::optional<ClipboardContent> ReadWith(X11ClipboardReader& reader, int timeoutMs)
+    {
+        std::optional<ClipboardContent> read;
+        reader.Read([&](const ClipboardContent& content) { read = content; });
+        // The event loop runs meanwhile: this process's own clipboard is served from it.
+        [[maybe_unused]] const bool done = QTest::qWaitFor([&] { return read.has_value(); }, timeoutMs);
+        return read;
+    }
 
     xcb_connection_t* m_connection = nullptr; // the test's own, playing the other applications
     X11QuietWait* m_quietWait = nullptr;
     std::unique_ptr<Services> m_services;
 };
-
-void TestX11Platform::initTestCase()
-{
-    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-    m_connection = xcb_connect(nullptr, nullptr);
-    QVERIFY(!xcb_connection_has_error(m_connection));
-
-    m_services = CreateServices("_QUILLBOX_HOOK_MESSAGE");
-    m_quietWait = dynamic_cast<X11QuietWait*>(m_services->quietWait.get());
-    QVERIFY(m_quietWait);
-}
-
-void TestX11Platform::cleanupTestCase()
-{
-    m_services.reset();
-    if (m_connection)
-        xcb_disconnect(m_connection);
-}
-
-void TestX11Platform::PasteWaitEndsWhenTextWasServed_data()
-{
-    QTest::addColumn<QString>("target"); // what the pasting application asks for; empty: nothing
-    QTest::addColumn<bool>("served");
-    QTest::addColumn<bool>("otherInFront"); // the focus is on another client's window
-
-    QTest::newRow("UTF-8 text") << "UTF8_STRING" << true << false;
-    QTest::newRow("only the list of formats") << "TARGETS" << false << false;
-    QTest::newRow("no paste at all") << "" << false << false;
-    // A clipboard manager fetching the new text is not the paste of the application in front.
-    QTest::newRow("asked by a program not in front") << "UTF8_STRING" << false << true;
-}
-
-void TestX11Platform::PasteWaitEndsWhenTextWasServed()
-{
-    QFETCH(QString, target);
-    QFETCH(bool, served);
-    QFETCH(bool, otherInFront);
-    const int settleMs = 10;
-    const int capMs = served ? 5000 : 300; // a paste that never comes is waited for up to the cap
-
-    const QString text = QStringLiteral("the replacement");
-    QGuiApplication::clipboard()->setText(text);
-    if (otherInFront) {
-        const xcb_window_t front = xcb_generate_id(m_connection);
-        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, front, RootOf(m_connection), 0, 0, 10, 10, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-        xcb_map_window(m_connection, front);
-        xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_POINTER_ROOT, front, XCB_CURRENT_TIME);
-        free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
-    }
-    QProcess paste;
-    if (!target.isEmpty()) {
-        paste.start(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                                              QStringLiteral("-t"), target});
-        QVERIFY(paste.waitForStarted(5000));
-    }
-    QElapsedTimer elapsed;
-    elapsed.start();
-    QCOMPARE(m_quietWait->WaitForPasteServed(settleMs, capMs), served);
-    if (served) {
-        QVERIFY(elapsed.elapsed() < capMs);
-        QVERIFY(paste.state() == QProcess::NotRunning || paste.waitForFinished(5000));
-        QCOMPARE(QString::fromUtf8(paste.readAllStandardOutput()), text);
-    } else {
-        QVERIFY(elapsed.elapsed() >= capMs);
-    }
-    if (paste.state() != QProcess::NotRunning) {
-        paste.kill();
-        paste.waitForFinished(5000);
-    }
-    xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_POINTER_ROOT, XCB_INPUT_FOCUS_POINTER_ROOT, XCB_CURRENT_TIME);
-    xcb_flush(m_connection);
-}
-
-xcb_window_t TestX11Platform::TakeClipboardSilently()
-{
-    // The test's own connection takes the clipboard and never reads its events, so no request is
-    // ever answered.
-    const xcb_window_t window = xcb_generate_id(m_connection);
-    xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, RootOf(m_connection), 0, 0, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-    xcb_set_selection_owner(m_connection, window, Atom(m_connection, "CLIPBOARD"), XCB_CURRENT_TIME);
-    Sync(m_connection);
-    return window;
-}
-
-// Answers the requests for the clipboard that the test's own connection owns as a password manager
-// may: TARGETS lists only the text, while the mark is served when asked for by name.
-void TestX11Platform::ServeWithoutListingTheMark(xcb_window_t owner, const QByteArray& text, const QByteArray& hint)
-{
-    const xcb_atom_t targets = Atom(m_connection, "TARGETS"), utf8 = Atom(m_connection, "UTF8_STRING"),
-                     mark = Atom(m_connection, "x-kde-passwordManagerHint");
-    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
-        if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST) {
-            const auto* request = reinterpret_cast<const xcb_selection_request_event_t*>(event);
-            xcb_atom_t property = request->property != XCB_NONE ? request->property : request->target;
-            const quint32 listed[] = {targets, utf8};
-            if (request->owner != owner)
-                property = XCB_NONE;
-            else if (request->target == targets)
-                xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request->requestor, property, XCB_ATOM_ATOM,
-                                    32, 2, listed);
-            else if (request->target == utf8)
-                xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request->requestor, property, utf8, 8,
-                                    quint32(text.size()), text.constData());
-            else if (request->target == mark && !hint.isEmpty())
-                xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request->requestor, property, mark, 8,
-                                    quint32(hint.size()), hint.constData());
-            else
-                property = XCB_NONE;
-            xcb_selection_notify_event_t notify{};
-            notify.response_type = XCB_SELECTION_NOTIFY;
-            notify.time = request->time;
-            notify.requestor = request->requestor;
-            notify.selection = request->selection;
-            notify.target = request->target;
-            notify.property = property;
-            xcb_send_event(m_connection, 0, request->requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&notify));
-        }
-        std::free(event);
-    }
-    xcb_flush(m_connection);
-}
-
-std::optional<ClipboardContent> TestX11Platform::ReadWith(X11ClipboardReader& reader, int timeoutMs)
-{
-    std::optional<ClipboardContent> read;
-    reader.Read([&](const ClipboardContent& content) { read = content; });
-    // The event loop runs meanwhile: this process's own clipboard is served from it.
-    [[maybe_unused]] const bool done = QTest::qWaitFor([&] { return read.has_value(); }, timeoutMs);
-    return read;
-}
-
-// An owner that never answers, or no owner at all: the read still ends, with nothing read.
-void TestX11Platform::ReaderEndsWithoutAnAnsweringOwner()
-{
-    for (const bool silent : {true, false}) {
-        QGuiApplication::clipboard()->clear();
-        const xcb_window_t owner = silent ? TakeClipboardSilently() : 0;
-        X11ClipboardReader reader;
-        const std::optional<ClipboardContent> read = ReadWith(reader, 30000);
-        QVERIFY(read.has_value());
-        QVERIFY(read->text.isEmpty() && !read->secret && !read->tooLarge);
-        if (owner) {
-            xcb_destroy_window(m_connection, owner);
-            Sync(m_connection);
-        }
-    }
-}
-
-// A password manager may serve its mark without listing it among its formats: it is asked for by
-// name, and a text so marked is never kept.
-void TestX11Platform::ReaderAsksForTheSecretMarkUnlisted_data()
-{
-    QTest::addColumn<QByteArray>("hint");
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<bool>("secret");
-    QTest::newRow("marked secret, mark not listed") << QByteArray("secret") << QString() << true;
-    QTest::newRow("not marked, only text listed") << QByteArray() << QStringLiteral("plain") << false;
-}
-
-void TestX11Platform::ReaderAsksForTheSecretMarkUnlisted()
-{
-    QFETCH(QByteArray, hint);
-    QFETCH(QString, expected);
-    QFETCH(bool, secret);
-    const xcb_window_t owner = TakeClipboardSilently();
-    QTimer serve;
-    QObject::connect(&serve, &QTimer::timeout, [&] { ServeWithoutListingTheMark(owner, "plain", hint); });
-    serve.start(5);
-    X11ClipboardReader reader;
-    const std::optional<ClipboardContent> read = ReadWith(reader, 10000);
-    QVERIFY(read.has_value());
-    QCOMPARE(read->secret, secret);
-    QCOMPARE(read->text, expected);
-    xcb_destroy_window(m_connection, owner);
-}
 
 int main(int argc, char** argv)
 {
@@ -226,6 +196,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "FAIL: %s\n", qPrintable(why));
         return 1;
     }
+
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     TestX11Platform test;
