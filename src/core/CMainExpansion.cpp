@@ -145,6 +145,9 @@ void CMain::PasteRestoring(platform::WindowId window, const QString& text)
     bool secret = false;
     const QString saved = clipboard.Text(&secret);
     os.foreground->SetForegroundWindow(window);
-    PasteText(text, PasteKindInFront(), &saved, ExpansionBoundMs, secret);
+    // No expansion's half second here: a slow application still gets the pasted text, not the
+    // user's, which comes back once the text has been fetched.
+    constexpr int RestoringPasteBoundMs = 2000;
+    PasteText(text, PasteKindInFront(), &saved, RestoringPasteBoundMs, secret);
     InstallHook();
 }
