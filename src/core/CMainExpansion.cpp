@@ -132,22 +132,3 @@ int CMain::ResolveShortcut()
     PasteText(text, TerminalPaste::None, &saved, within(ExpansionBoundMs));
     return finish(1);
 }
-
-void CMain::PasteRestoring(platform::WindowId window, const QString& text)
-{
-    platform::Services& os = Platform();
-    platform::IClipboardWriter& clipboard = *os.clipboardWriter;
-    if (!window) {
-        clipboard.SetText(text);
-        return;
-    }
-    RemoveHook();
-    bool secret = false;
-    const QString saved = clipboard.Text(&secret);
-    os.foreground->SetForegroundWindow(window);
-    // No expansion's half second here: a slow application still gets the pasted text, not the
-    // user's, which comes back once the text has been fetched.
-    constexpr int RestoringPasteBoundMs = 2000;
-    PasteText(text, PasteKindInFront(), &saved, RestoringPasteBoundMs, secret);
-    InstallHook();
-}

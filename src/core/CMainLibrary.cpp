@@ -1,5 +1,5 @@
 // The source library and the environments through the controller: the pages reach the data file
-// and the desktop only through these operations.
+// and the desktop only through these operations; and the pastes into the window in front.
 #include "core/CMain.h"
 
 #include "core/LogCategories.h"
@@ -99,6 +99,9 @@ constexpr int PasteBoundMs = 500;
 // A terminal may fetch the text more than once (xfce4-terminal looks at it before it pastes it):
 // the texts that passed come back once it has asked for nothing for this long.
 constexpr int TerminalQuietMs = 50;
+// A text pasted with the user's clipboard put back afterwards, outside an expansion: no expansion's
+// half second here, so a slow application still gets the pasted text, not the user's.
+constexpr int RestoringPasteBoundMs = 2000;
 } // namespace
 
 void CMain::PasteIntoWindow(platform::WindowId window)
@@ -106,6 +109,22 @@ void CMain::PasteIntoWindow(platform::WindowId window)
     Platform().foreground->SetForegroundWindow(window);
     // The clipboard keeps the text, as after a paste into an editor.
     PasteText(Platform().clipboardWriter->Text(), PasteKindInFront(), nullptr, PasteBoundMs);
+}
+
+void CMain::PasteRestoring(platform::WindowId window, const QString& text)
+{
+    platform::Services& os = Platform();
+    platform::IClipboardWriter& clipboard = *os.clipboardWriter;
+    if (!window) {
+        clipboard.SetText(text);
+        return;
+    }
+    RemoveHook();
+    bool secret = false;
+    const QString saved = clipboard.Text(&secret);
+    os.foreground->SetForegroundWindow(window);
+    PasteText(text, PasteKindInFront(), &saved, RestoringPasteBoundMs, secret);
+    InstallHook();
 }
 
 TerminalPaste CMain::PasteKindInFront()
@@ -122,7 +141,7 @@ void CMain::PasteText(const QString& text, TerminalPaste how, const QString* res
     clipboard.SetText(text, restore != nullptr);
     if (primary)
         clipboard.SetPrimaryText(text, true);
-    if (how == TerminalPaste::ShiftInsert)
+    if (primary)
         SendKeys(platform::ShiftInsertKeys);
     else if (how == TerminalPaste::CtrlShiftV)
         SendKeys(platform::CtrlShiftVKeys);

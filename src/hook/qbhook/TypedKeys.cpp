@@ -20,13 +20,14 @@ void TypedKeys::OnKeyPress(unsigned long window, unsigned long keysym, bool comm
         return;
     }
     const char32_t ch = command ? 0 : xkb_keysym_to_utf32(static_cast<xkb_keysym_t>(keysym));
-    if (ch < 0x20 || ch == 0x7f) {
+    char utf8[8] = {};
+    if (ch < 0x20 || ch == 0x7f || xkb_keysym_to_utf8(static_cast<xkb_keysym_t>(keysym), utf8, sizeof utf8) <= 0) {
         Clear();
         return;
     }
-    m_chars.push_back(ch);
+    m_chars.emplace_back(utf8);
     if (m_chars.size() > kLimit) {
-        m_chars.erase(0, 1);
+        m_chars.pop_front();
         m_cut = true;
     }
 }
@@ -44,19 +45,8 @@ std::string TypedKeys::Text(unsigned long window, bool* cut) const
     if (window != m_window)
         return {};
     std::string text;
-    for (char32_t ch : m_chars) {
-        const auto byte = [](char32_t bits) { return static_cast<char>(bits); };
-        if (ch < 0x80) {
-            text += byte(ch);
-        } else if (ch < 0x800) {
-            text += {byte(0xc0 | ch >> 6), byte(0x80 | (ch & 0x3f))};
-        } else if (ch < 0x10000) {
-            text += {byte(0xe0 | ch >> 12), byte(0x80 | (ch >> 6 & 0x3f)), byte(0x80 | (ch & 0x3f))};
-        } else {
-            text += {byte(0xf0 | ch >> 18), byte(0x80 | (ch >> 12 & 0x3f)), byte(0x80 | (ch >> 6 & 0x3f)),
-                     byte(0x80 | (ch & 0x3f))};
-        }
-    }
+    for (const std::string& ch : m_chars)
+        text += ch;
     return text;
 }
 

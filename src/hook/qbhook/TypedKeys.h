@@ -3,6 +3,7 @@
 // asked for the word before its caret (a terminal, where Ctrl+C interrupts). Kept in memory only,
 // at most kLimit characters; whatever may have moved the caret or changed the line empties it.
 #include <cstddef>
+#include <deque>
 #include <string>
 
 namespace qbhook {
@@ -24,7 +25,7 @@ public:
 
 private:
     unsigned long m_window = 0;
-    std::u32string m_chars;
+    std::deque<std::string> m_chars; // each character as UTF-8
     bool m_cut = false;
 };
 
