@@ -211,8 +211,8 @@ int CMain::CreateStores()
         m_pClipboard->Load();
     if (m_bClipboardAutoSave)
         SetClipboardAutoSave(true);
-    // Built as soon as the loop runs, so that the first search only shows the window.
-    m_searchRefresh.start(0);
+    // Built now, so that the first search only shows the window.
+    SearchIndex();
     return 1;
 }
 
