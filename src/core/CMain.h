@@ -138,6 +138,9 @@ public:
     void ReinstallHook();
     // Synthesizes keys in the window in front.
     void SendKeys(std::span<const platform::KeyStep> steps);
+    // The helper's hold of the user's keys: held keys come after everything SendKeys sent, in order.
+    void HoldKeys();
+    void ReleaseKeys();
     void SendKeys(std::initializer_list<platform::KeyStep> steps) { SendKeys(std::span(steps.begin(), steps.size())); }
     void SetPlatform(std::unique_ptr<platform::Services> services);
     // The program's windows; without them (tests) the controller runs windowless.

@@ -76,8 +76,7 @@ int CMain::ResolveShortcut()
     platform::IClipboardWriter& clipboard = *os.clipboardWriter;
     auto finish = [this](int result) {
         // The keys the user typed meanwhile come now, after the text, then the helper's messages.
-        if (m_hHook)
-            hook::HookInstaller::ReleaseKeys(m_hHook);
+        ReleaseKeys();
         InstallHook();
         m_bResolving = false;
         return result;

@@ -3,6 +3,7 @@
 #include "core/CMain.h"
 
 #include "core/LogCategories.h"
+#include "hook/HookInstaller.h"
 #include "platform/CmdLine.h"
 #include "platform/Paths.h"
 
@@ -106,9 +107,13 @@ constexpr int RestoringPasteBoundMs = 2000;
 
 void CMain::PasteIntoWindow(platform::WindowId window)
 {
+    // The keys the user types while the focus goes back and the application fetches its text come
+    // after the text, as after an expansion.
+    HoldKeys();
     Platform().foreground->SetForegroundWindow(window);
     // The clipboard keeps the text, as after a paste into an editor.
     PasteText(Platform().clipboardWriter->Text(), PasteKindInFront(), nullptr, PasteBoundMs);
+    ReleaseKeys();
 }
 
 void CMain::PasteRestoring(platform::WindowId window, const QString& text)
@@ -120,11 +125,25 @@ void CMain::PasteRestoring(platform::WindowId window, const QString& text)
         return;
     }
     RemoveHook();
+    HoldKeys();
     bool secret = false;
     const QString saved = clipboard.Text(&secret);
     os.foreground->SetForegroundWindow(window);
     PasteText(text, PasteKindInFront(), &saved, RestoringPasteBoundMs, secret);
+    ReleaseKeys();
     InstallHook();
+}
+
+void CMain::HoldKeys()
+{
+    if (m_hHook)
+        hook::HookInstaller::HoldKeys(m_hHook);
+}
+
+void CMain::ReleaseKeys()
+{
+    if (m_hHook)
+        hook::HookInstaller::ReleaseKeys(m_hHook);
 }
 
 TerminalPaste CMain::PasteKindInFront()
@@ -147,7 +166,9 @@ void CMain::PasteText(const QString& text, TerminalPaste how, const QString* res
         SendKeys(platform::CtrlShiftVKeys);
     else
         SendKeys(platform::PasteKeys);
-    if (restore || primary) {
+    {
+        // Until the application has its text, the user's clipboard stays away and the keys held
+        // stay held.
         const QDeadlineTimer bound(capMs);
         bool served = Platform().quietWait->WaitForPasteServed(PasteSettleMs, capMs);
         while (served && how != TerminalPaste::None && !bound.hasExpired())

@@ -81,6 +81,11 @@ void HookInstaller::SendKeys(int handle, std::span<const QbHookKey> keys)
     qbhook_send_keys(handle, keys.data(), static_cast<int>(keys.size()));
 }
 
+void HookInstaller::HoldKeys(int handle)
+{
+    qbhook_hold_keys(handle);
+}
+
 void HookInstaller::ReleaseKeys(int handle)
 {
     qbhook_release_keys(handle);

@@ -42,6 +42,9 @@ public:
     // A hold never released ends by itself after 1 s.
     static void SendKeys(int handle, std::span<const QbHookKey> keys);
     static void ReleaseKeys(int handle);
+    // A hold of the program's own, for a paste outside an expansion (the clipboard manager's, the
+    // search's): from now until ReleaseKeys the user's keys wait, then come after the pasted text.
+    static void HoldKeys(int handle);
 
     // The characters last typed into the window that has the focus (at most 12); *cut is set when
     // characters typed before them were dropped. Nothing when the hook cannot see typed keys.

@@ -78,6 +78,12 @@ KeyOutcome ChordMachine::OnKey(const KeyEventValues& event)
     return outcome;
 }
 
+void ChordMachine::BeginHold()
+{
+    m_holding = true;
+    m_recordedDown.clear();
+}
+
 void ChordMachine::EndHold()
 {
     m_holding = false;

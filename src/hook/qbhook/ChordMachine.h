@@ -60,8 +60,11 @@ public:
     // a chord pressed while the hook is suspended sends nothing, even if it ends after the resume.
     void Discard();
 
-    // True from the press of a chord that holds the keys until EndHold.
+    // True from the press of a chord that holds the keys, or from BeginHold, until EndHold.
     bool Holding() const { return m_holding; }
+    // A hold the program asked for (a paste about to be made): every key typed from now on is
+    // recorded, as after a chord that holds the keys.
+    void BeginHold();
     // True while a key typed during the hold is down: replayed now, its press would reach the
     // application as a repeat of a key already down (which the server drops), its release never.
     bool TypeAheadDown() const { return !m_recordedDown.empty(); }

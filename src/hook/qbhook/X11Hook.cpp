@@ -147,21 +147,38 @@ void X11Hook::SendKeys(std::vector<QbHookKey> keys)
     });
 }
 
+bool X11Hook::GrabForHold()
+{
+    if (!m_xtest || XGrabKeyboard(m_display, m_root, False, GrabModeAsync, GrabModeAsync, CurrentTime) != GrabSuccess)
+        return false;
+    m_keyboardGrabbed = true;
+    m_holdMessageSent = false;
+    m_holdEnd = false;
+    m_releaseWanted = false;
+    m_typeAhead.clear();
+    m_holdDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHoldLimitMs);
+    return true;
+}
+
 void X11Hook::StartHold()
 {
     // The chord's key holds the keyboard for now (its passive grab); an active grab taken before
     // its release keeps it, so that no key typed after the chord can slip to the application.
-    if (!m_suspended && m_xtest &&
-        XGrabKeyboard(m_display, m_root, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess) {
-        m_keyboardGrabbed = true;
-        m_holdMessageSent = false;
-        m_holdEnd = false;
-        m_releaseWanted = false;
-        m_typeAhead.clear();
-        m_holdDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHoldLimitMs);
-    } else {
+    if (m_suspended || !GrabForHold())
         m_machine.EndHold();
-    }
+}
+
+void X11Hook::HoldKeys()
+{
+    Call([this] {
+        if (m_ioError || m_machine.Holding())
+            return;
+        m_machine.BeginHold();
+        if (GrabForHold())
+            m_holdMessageSent = true; // the program holds it: no message of ours to wait for
+        else
+            m_machine.EndHold();
+    });
 }
 
 void X11Hook::HandlePending()

@@ -61,6 +61,10 @@ public:
     // Synthesizes keys on the hook's connection, past its hold if one is on (the user's keys stay
     // held); returns once the server has delivered them. Keys with no key on the keyboard are left out.
     void SendKeys(std::vector<QbHookKey> keys);
+    // Holds the keyboard for a paste the program is about to make: the keys the user types from now
+    // on are recorded until ReleaseKeys (or for a second at most), as during an expansion. Nothing
+    // happens when a hold is on already or the keyboard cannot be had.
+    void HoldKeys();
     // Ends the hold: the keyboard is let go and the recorded type-ahead replayed in order.
     void ReleaseKeys()
     {
@@ -92,6 +96,7 @@ private:
     void Loop();
     void Handle(XEvent& event);
     void StartHold();
+    bool GrabForHold();
     // Ends the hold and replays the type-ahead; unless forced, not while a key typed ahead is down.
     void ReleaseHold(bool force);
     void HandlePending();

@@ -107,6 +107,12 @@ extern "C" void qbhook_send_keys(int handle, const QbHookKey* keys, int count)
     }
 }
 
+extern "C" void qbhook_hold_keys(int handle)
+{
+    if (auto hook = Find(handle))
+        hook->HoldKeys();
+}
+
 extern "C" void qbhook_release_keys(int handle)
 {
     if (auto hook = Find(handle))

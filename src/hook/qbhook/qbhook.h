@@ -85,6 +85,12 @@ QBHOOK_API void qbhook_resume(int handle);
    X server has delivered them. Works with or without a hold; unknown handles are ignored. */
 QBHOOK_API void qbhook_send_keys(int handle, const QbHookKey* keys, int count);
 
+/* Holds the keyboard for a paste the program is about to make, as the expand chord does: the keys
+   the user types from now on are held until qbhook_release_keys (or for a second at most), and the
+   program synthesizes its keys with qbhook_send_keys. Does nothing when a hold is on already, the
+   keyboard is grabbed by another client or the handle is unknown. Works while suspended. */
+QBHOOK_API void qbhook_hold_keys(int handle);
+
 /* Ends the hold of an expansion: the keyboard is let go and the keys the user typed meanwhile are
    replayed in order, after everything sent with qbhook_send_keys. When no key typed ahead is down,
    that is done when it returns; otherwise it returns at once and the hook ends the hold as soon as
