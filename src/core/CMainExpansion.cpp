@@ -94,15 +94,14 @@ int CMain::ResolveShortcut()
     // Select the word before the caret (Ctrl+Shift+Left) and copy it (Ctrl+C); Ctrl is released
     // first, whatever the user still holds.
     SendKeys({{VK_CONTROL, true}, {VK_SHIFT, false}, {VK_CONTROL, false}, {VK_LEFT, false}, {VK_LEFT, true},
-                       {VK_CONTROL, true}, {VK_SHIFT, true}, {VK_CONTROL, false}, {VK_C, false}, {VK_C, true},
-                       {VK_CONTROL, true}});
+              {VK_SHIFT, true}, {VK_C, false}, {VK_C, true}, {VK_CONTROL, true}});
     // The word is there once the editor has taken the clipboard from the sentinel; it is read on
     // the reader's own thread, so that an editor that never answers costs a bounded wait.
     QString word;
     if (os.quietWait->WaitForClipboardTaken(within(CopyBoundMs))) {
         // Shared: an answer that comes after the bound still lands somewhere.
         auto copied = std::make_shared<std::optional<platform::ClipboardContent>>();
-        os.clipboard->Read([copied](const platform::ClipboardContent& content) { *copied = content; });
+        os.clipboard->ReadText([copied](const platform::ClipboardContent& content) { *copied = content; });
         if (os.quietWait->WaitUntil([copied] { return copied->has_value(); }, within(WordBoundMs)))
             word = (*copied)->text;
     }

@@ -140,6 +140,10 @@ public:
     // with what the clipboard held, once per call and in the order of the calls; never after the
     // reader is destroyed.
     virtual void Read(std::function<void(const ClipboardContent&)> done) = 0;
+    // As Read, for a text that is used at once and never kept (the word an expansion copied): the
+    // text is asked for as UTF-8 straight away, with no look at the formats or the password
+    // managers' mark, one round trip to its owner instead of three.
+    virtual void ReadText(std::function<void(const ClipboardContent&)> done) = 0;
 };
 
 // One message of the keyboard helper as it reached a window: its number and parameters.

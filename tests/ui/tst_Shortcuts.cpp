@@ -45,8 +45,7 @@ QList<FakeKeyboard::Event> Keys(std::initializer_list<std::pair<int, bool>> keys
 
 using namespace platform;
 const auto CopyWord = Keys({{VK_CONTROL, true}, {VK_SHIFT, false}, {VK_CONTROL, false}, {VK_LEFT, false},
-                            {VK_LEFT, true}, {VK_CONTROL, true}, {VK_SHIFT, true}, {VK_CONTROL, false}, {VK_C, false},
-                            {VK_C, true}, {VK_CONTROL, true}});
+                            {VK_LEFT, true}, {VK_SHIFT, true}, {VK_C, false}, {VK_C, true}, {VK_CONTROL, true}});
 const auto Paste = Keys({{VK_CONTROL, false}, {VK_V, false}, {VK_V, true}, {VK_CONTROL, true}});
 const auto SelectionBack = Keys({{VK_RIGHT, false}, {VK_RIGHT, true}});
 

@@ -123,6 +123,22 @@ private slots:
         }
     }
 
+    // The word an expansion copied is asked for as text at once: one request to its owner, not three.
+    void ReadTextAsksOnlyForTheText()
+    {
+        const xcb_window_t owner = TakeClipboardSilently();
+        m_asked.clear();
+        QTimer serve;
+        QObject::connect(&serve, &QTimer::timeout, [&] { ServeWithoutListingTheMark(owner, "word", QByteArray()); });
+        serve.start(5);
+        X11ClipboardReader reader;
+        const std::optional<ClipboardContent> read = ReadWith(reader, 10000, true);
+        QVERIFY(read.has_value());
+        QCOMPARE(read->text, QStringLiteral("word"));
+        QCOMPARE(m_asked, QList<xcb_atom_t>{Atom(m_connection, "UTF8_STRING")});
+        xcb_destroy_window(m_connection, owner);
+    }
+
 private:
     xcb_window_t TakeClipboardSilently()
     {
@@ -145,6 +161,7 @@ private:
         while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
             if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST) {
                 const auto* request = reinterpret_cast<const xcb_selection_request_event_t*>(event);
+                m_asked << request->target;
                 xcb_atom_t property = request->property != XCB_NONE ? request->property : request->target;
                 const quint32 listed[] = {targets, utf8};
                 if (request->owner != owner)
@@ -174,16 +191,21 @@ private:
         xcb_flush(m_connection);
     }
 
-    std::optional<ClipboardContent> ReadWith(X11ClipboardReader& reader, int timeoutMs)
+    std::optional<ClipboardContent> ReadWith(X11ClipboardReader& reader, int timeoutMs, bool textOnly = false)
     {
         std::optional<ClipboardContent> read;
-        reader.Read([&](const ClipboardContent& content) { read = content; });
+        const auto keep = [&](const ClipboardContent& content) { read = content; };
+        if (textOnly)
+            reader.ReadText(keep);
+        else
+            reader.Read(keep);
         // The event loop runs meanwhile: this process's own clipboard is served from it.
         [[maybe_unused]] const bool done = QTest::qWaitFor([&] { return read.has_value(); }, timeoutMs);
         return read;
     }
 
     xcb_connection_t* m_connection = nullptr; // the test's own, playing the other applications
+    QList<xcb_atom_t> m_asked;                 // the formats its clipboard was asked for
     X11QuietWait* m_quietWait = nullptr;
     std::unique_ptr<Services> m_services;
 };

@@ -18,6 +18,7 @@ public:
             content.text.clear();
         done(content);
     }
+    void ReadText(std::function<void(const ClipboardContent&)> done) override { Read(std::move(done)); }
 
     FakeClipboardWriter* clipboard = nullptr;
     int reads = 0;

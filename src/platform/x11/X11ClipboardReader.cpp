@@ -113,7 +113,16 @@ void X11ClipboardReader::Read(std::function<void(const ClipboardContent&)> done)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_requests.push_back(std::move(done));
+        m_requests.push_back({false, std::move(done)});
+    }
+    m_wakeUp.notify_one();
+}
+
+void X11ClipboardReader::ReadText(std::function<void(const ClipboardContent&)> done)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_requests.push_back({true, std::move(done)});
     }
     m_wakeUp.notify_one();
 }
@@ -121,24 +130,24 @@ void X11ClipboardReader::Read(std::function<void(const ClipboardContent&)> done)
 void X11ClipboardReader::Run()
 {
     for (;;) {
-        Done done;
+        Request request;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
             m_wakeUp.wait(lock, [this] { return m_stop || !m_requests.empty(); });
             if (m_stop)
                 return;
-            done = std::move(m_requests.front());
+            request = std::move(m_requests.front());
             m_requests.pop_front();
         }
-        const ClipboardContent content = ReadClipboard();
+        const ClipboardContent content = ReadClipboard(request.textOnly);
         if (m_stop)
             return;
         QMetaObject::invokeMethod(
-            m_context.get(), [done = std::move(done), content] { done(content); }, Qt::QueuedConnection);
+            m_context.get(), [done = std::move(request.done), content] { done(content); }, Qt::QueuedConnection);
     }
 }
 
-ClipboardContent X11ClipboardReader::ReadClipboard()
+ClipboardContent X11ClipboardReader::ReadClipboard(bool textOnly)
 {
     ClipboardContent content;
     if (!m_connection)
@@ -149,6 +158,19 @@ ClipboardContent X11ClipboardReader::ReadClipboard()
 
     m_ownerSilent = false;
     QList<quint32> offered;
+    if (textOnly) {
+        // Every toolkit serves UTF-8 text; an owner that refuses it is asked for Latin-1.
+        for (const quint32 target : {m_utf8, quint32(XCB_ATOM_STRING)}) {
+            std::optional<Data> data = Convert(target, &content.tooLarge);
+            if (m_ownerSilent || content.tooLarge)
+                return content;
+            if (data) {
+                content.text = Decoded(*data);
+                break;
+            }
+        }
+        return content;
+    }
     if (const std::optional<Data> targets = Convert(m_targets); targets && targets->type == XCB_ATOM_ATOM) {
         offered.resize(targets->bytes.size() / 4);
         std::memcpy(offered.data(), targets->bytes.constData(), offered.size() * sizeof(quint32));
@@ -176,13 +198,18 @@ ClipboardContent X11ClipboardReader::ReadClipboard()
             return content;
         if (!data)
             continue;
-        // Some owners end the text with a NUL, as C strings end.
-        while (data->bytes.endsWith('\0'))
-            data->bytes.chop(1);
-        content.text = data->type == XCB_ATOM_STRING ? QString::fromLatin1(data->bytes) : QString::fromUtf8(data->bytes);
+        content.text = Decoded(*data);
         break;
     }
     return content;
+}
+
+QString X11ClipboardReader::Decoded(Data data)
+{
+    // Some owners end the text with a NUL, as C strings end.
+    while (data.bytes.endsWith('\0'))
+        data.bytes.chop(1);
+    return data.type == XCB_ATOM_STRING ? QString::fromLatin1(data.bytes) : QString::fromUtf8(data.bytes);
 }
 
 std::optional<X11ClipboardReader::Data> X11ClipboardReader::Convert(quint32 target, bool* tooLarge)

@@ -27,6 +27,7 @@ public:
     X11ClipboardReader& operator=(const X11ClipboardReader&) = delete;
 
     void Read(std::function<void(const ClipboardContent&)> done) override;
+    void ReadText(std::function<void(const ClipboardContent&)> done) override;
 
     // An owner that has not answered or sent the next piece within this time has given up.
     static constexpr int kStepTimeoutMs = 2000;
@@ -36,6 +37,10 @@ public:
 
 private:
     using Done = std::function<void(const ClipboardContent&)>;
+    struct Request {
+        bool textOnly = false;
+        Done done;
+    };
     struct Data {
         quint32 type = 0;
         QByteArray bytes;
@@ -43,10 +48,11 @@ private:
 
     void CreateWindow();
     void Run();
-    ClipboardContent ReadClipboard();
+    ClipboardContent ReadClipboard(bool textOnly);
     // The clipboard converted to target: nothing when the owner refused or went silent.
     std::optional<Data> Convert(quint32 target, bool* tooLarge = nullptr);
     std::optional<Data> ReadProperty();
+    static QString Decoded(Data data);
     std::optional<Data> ReadIncrementally(quint32 type, bool* tooLarge);
 
     xcb_connection_t* m_connection = nullptr;
@@ -60,7 +66,7 @@ private:
     std::thread m_thread;
     std::mutex m_mutex;
     std::condition_variable m_wakeUp;
-    std::deque<Done> m_requests;
+    std::deque<Request> m_requests;
     std::atomic<bool> m_stop{false};
     int m_wake[2] = {-1, -1}; // written to when the reader is destroyed, to end a wait at once
 };
