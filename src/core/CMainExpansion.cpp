@@ -34,8 +34,8 @@ using platform::VK_RIGHT;
 using platform::VK_SHIFT;
 
 // In a terminal: the word typed last, when it is a shortcut, is erased with BackSpace and its
-// text pasted with the terminal's key how. Nothing is sent when it is none.
-int ResolveTypedShortcut(CMain& main, TerminalPaste how, int capMs)
+// text pasted with the terminal's key how; *used names it. Nothing is sent when it is none.
+int ResolveTypedShortcut(CMain& main, TerminalPaste how, int capMs, QString* used)
 {
     bool cut = false;
     const std::optional<QString> typed = main.m_hHook ? hook::HookInstaller::TypedText(main.m_hHook, &cut) : std::nullopt;
@@ -46,6 +46,7 @@ int ResolveTypedShortcut(CMain& main, TerminalPaste how, int capMs)
         if (!record)
             continue;
         const QString text = record->text;
+        *used = record->shortcut;
         platform::IClipboardWriter& clipboard = *main.Platform().clipboardWriter;
         const QString saved = clipboard.Text();
         std::vector<platform::KeyStep> erase;
@@ -87,8 +88,13 @@ int CMain::ResolveShortcut()
 
     RemoveHook();
     const TerminalPaste terminal = PasteKindInFront();
-    if (terminal != TerminalPaste::None)
-        return finish(ResolveTypedShortcut(*this, terminal, within(ExpansionBoundMs)));
+    if (terminal != TerminalPaste::None) {
+        QString used;
+        const int result = ResolveTypedShortcut(*this, terminal, within(ExpansionBoundMs), &used);
+        if (!used.isEmpty())
+            m_search.RecordUse(search::Kind::Shortcut, used);
+        return finish(result);
+    }
     const QString saved = clipboard.Text();
     clipboard.SetText(Sentinel, true);
     // Select the word before the caret (Ctrl+Shift+Left) and copy it (Ctrl+C); Ctrl is released
