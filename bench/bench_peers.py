@@ -3,7 +3,9 @@
 cost against CopyQ. Prints each figure's median and 90th percentile, the ratio to the peer and the
 goal; passes or fails nothing.
 
-    bench/bench_peers.py <quillbox> [runs=20] [idle_seconds=60]
+    bench/bench_peers.py <quillbox> [runs=20] [idle_seconds=60] [--alone]
+
+--alone measures Quillbox without its peers (no AutoKey, no CopyQ): its own figures and their goals.
 
 The peers come from Debian and are installed by this script when missing (apt-get, as root):
 autokey-gtk, copyq, python3-pyatspi (the accessibility events), and gedit for the GTK editor (left
@@ -309,9 +311,16 @@ def start_gedit(s: Session) -> Editor:
             raise HarnessError("gedit ended at start")
         return None
     editor = Editor(s, "gedit", popen, wait_until(window, 30, "gedit's window"))
-    editor.activate()
-    editor.type("x")
-    editor.wait_text("x", timeout=20)
+    # gedit may show its window before its text takes keys: typed until the text reads back.
+    def takes_keys():
+        editor.activate()
+        editor.clear()
+        editor.type("x")
+        try:
+            return editor.read_text(timeout=3) == "x"
+        except HarnessError:
+            return False
+    wait_until(takes_keys, 60, "gedit to take typed keys", interval=0.5)
     editor.key("BackSpace")
     return editor
 
@@ -606,13 +615,16 @@ def main() -> int:
     if len(sys.argv) > 1 and sys.argv[1] == "--text-events":
         listen_text_events()
         return 0
-    if len(sys.argv) < 2:
+    alone = "--alone" in sys.argv
+    args = [a for a in sys.argv[1:] if a != "--alone"]
+    if not args:
         print(__doc__.split("\n\n")[1], file=sys.stderr)
         return 2
-    os.environ["QB_BINARY"] = os.path.abspath(sys.argv[1])
-    runs = int(sys.argv[2]) if len(sys.argv) > 2 else 20
-    idle_seconds = float(sys.argv[3]) if len(sys.argv) > 3 else 60.0
-    missing = install(list(PEERS))
+    os.environ["QB_BINARY"] = os.path.abspath(args[0])
+    runs = int(args[1]) if len(args) > 1 else 20
+    idle_seconds = float(args[2]) if len(args) > 2 else 60.0
+    peers = [p for p in PEERS if not (alone and p in ("autokey-gtk", "copyq"))]
+    missing = install(peers) + ([] if peers == list(PEERS) else ["autokey-gtk", "copyq"])
     gedit_missing = install(["gedit"])
     if "python3-pyatspi" in missing:
         print("python3-pyatspi is missing: the editors' text changes cannot be seen", file=sys.stderr)
@@ -648,7 +660,7 @@ def run_all(s, table, qb, bus, events, owners, missing, gedit_missing, runs, idl
     b = Bench(s, events, owners)
     autokey = None
     if "autokey-gtk" in missing:
-        print("autokey-gtk could not be installed: no AutoKey figures")
+        print("no AutoKey figures: autokey-gtk left out (--alone) or not installable")
     else:
         with on_bus(s, bus, accessible=False):
             autokey = start_autokey(s, bus)
@@ -690,7 +702,7 @@ def run_all(s, table, qb, bus, events, owners, missing, gedit_missing, runs, idl
     cq_asks = cq_kept = brackets = []
     copyq_pid = None
     if "copyq" in missing:
-        print("copyq could not be installed: no CopyQ figures")
+        print("no CopyQ figures: copyq left out (--alone) or not installable")
     else:
         env = copyq_env(s)
         server = s.spawn("copyq", ["copyq"], env={k: env[k] for k in ("HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME")})

@@ -171,6 +171,8 @@ void CMain::PasteText(const QString& text, TerminalPaste how, const QString* res
         // stay held.
         const QDeadlineTimer bound(capMs);
         bool served = Platform().quietWait->WaitForPasteServed(PasteSettleMs, capMs);
+        if (!served)
+            qCDebug(lcClipboard) << "pasted text not fetched within" << capMs << "ms";
         while (served && how != TerminalPaste::None && !bound.hasExpired())
             served = Platform().quietWait->WaitForPasteServed(
                 PasteSettleMs, int(qMin<qint64>(TerminalQuietMs, bound.remainingTime())));
