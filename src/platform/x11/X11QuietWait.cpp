@@ -40,8 +40,10 @@ X11QuietWait::X11QuietWait()
     if (m_connection) {
         m_clipboardAtom = InternAtom(m_connection, "CLIPBOARD");
         m_wmProtocolsAtom = InternAtom(m_connection, "WM_PROTOCOLS");
-        for (const char* target : {"UTF8_STRING", "STRING", "TEXT", "text/plain", "text/plain;charset=utf-8",
-                                   "COMPOUND_TEXT"})
+        // The text formats Qt's clipboard serves a text in; it refuses the others (GTK asks for
+        // text/plain;charset=utf-8 first, is refused, and asks again for UTF8_STRING), and a refused
+        // request does not give the application its text.
+        for (const char* target : {"UTF8_STRING", "STRING", "TEXT", "text/plain"})
             m_textTargets << InternAtom(m_connection, target);
         m_utf8Atom = m_textTargets.first();
         m_clientMask = ~xcb_get_setup(m_connection)->resource_id_mask;
@@ -95,9 +97,8 @@ bool X11QuietWait::WaitForPasteServed(int settleMs, int capMs)
         std::free(focus);
     }
     // A request seen by the filter is answered by Qt within the same pump. UTF8_STRING is the last
-    // text target both toolkits ask for (GTK asks for text/plain;charset=utf-8 first, then for it):
-    // once it is served the paste has its text. After any other text target, a further request may
-    // still come within settleMs.
+    // text target both toolkits ask for: once it is served the paste has its text. After another
+    // text target that is served, a further request may still come within settleMs.
     const bool served = WaitUntil(
         [&] { return m_utf8Requested || (m_textRequested && Clock::now() - m_lastRequest >= settle); }, capMs);
     m_pasteClient = 0;
