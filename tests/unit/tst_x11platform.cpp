@@ -50,15 +50,16 @@ private slots:
             QString target;
             bool served, otherInFront;
         } cases[] = {{"UTF8_STRING", true, false},
+                     {"text/plain;charset=utf-8", true, false}, // GTK's first request
                      {"TARGETS", false, false},
-                     {"text/plain;charset=utf-8", false, false}, // refused: GTK asks for UTF8_STRING next
+                     {"COMPOUND_TEXT", false, false}, // refused: the application asks again
                      {"", false, false},
                      {"UTF8_STRING", false, true}};
         for (const auto& [target, served, otherInFront] : cases) {
             const int settleMs = 10;
             const int capMs = served ? 5000 : 300; // a paste that never comes is waited for up to the cap
             const QString text = QStringLiteral("the replacement");
-            QGuiApplication::clipboard()->setText(text);
+            m_services->clipboardWriter->SetText(text); // as the expansion puts its text there
             if (otherInFront) {
                 const xcb_window_t front = xcb_generate_id(m_connection);
                 xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, front, RootOf(m_connection), 0, 0, 10, 10, 0,

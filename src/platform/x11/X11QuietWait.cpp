@@ -40,12 +40,12 @@ X11QuietWait::X11QuietWait()
     if (m_connection) {
         m_clipboardAtom = InternAtom(m_connection, "CLIPBOARD");
         m_wmProtocolsAtom = InternAtom(m_connection, "WM_PROTOCOLS");
-        // The text formats Qt's clipboard serves a text in; it refuses the others (GTK asks for
-        // text/plain;charset=utf-8 first, is refused, and asks again for UTF8_STRING), and a refused
-        // request does not give the application its text.
-        for (const char* target : {"UTF8_STRING", "STRING", "TEXT", "text/plain"})
+        // The text formats the clipboard writer's text is served in; a request for another one is
+        // refused and does not give the application its text. The first two are UTF-8 text, the
+        // last a toolkit asks for.
+        for (const char* target : {"UTF8_STRING", "text/plain;charset=utf-8", "STRING", "TEXT", "text/plain"})
             m_textTargets << InternAtom(m_connection, target);
-        m_utf8Atom = m_textTargets.first();
+        m_utf8Atoms = {m_textTargets[0], m_textTargets[1]};
         m_clientMask = ~xcb_get_setup(m_connection)->resource_id_mask;
     }
     if (QCoreApplication::instance())
@@ -96,9 +96,10 @@ bool X11QuietWait::WaitForPasteServed(int settleMs, int capMs)
             m_pasteClient = focus->focus & m_clientMask;
         std::free(focus);
     }
-    // A request seen by the filter is answered by Qt within the same pump. UTF8_STRING is the last
-    // text target both toolkits ask for: once it is served the paste has its text. After another
-    // text target that is served, a further request may still come within settleMs.
+    // A request seen by the filter is answered by Qt within the same pump. UTF-8 text is the last
+    // a toolkit asks for (GTK asks for text/plain;charset=utf-8, Qt and older GTK for UTF8_STRING):
+    // once it is served the paste has its text. After another text target, a further request may
+    // still come within settleMs.
     const bool served = WaitUntil(
         [&] { return m_utf8Requested || (m_textRequested && Clock::now() - m_lastRequest >= settle); }, capMs);
     m_pasteClient = 0;
@@ -126,7 +127,7 @@ bool X11QuietWait::nativeEventFilter(const QByteArray& eventType, void* message,
             m_lastRequest = Clock::now();
             if (m_textTargets.contains(request->target))
                 m_textRequested = true;
-            if (request->target == m_utf8Atom)
+            if (m_utf8Atoms.contains(request->target))
                 m_utf8Requested = true;
         }
         return false;

@@ -52,7 +52,7 @@ private:
     quint32 m_clipboardAtom = 0;
     quint32 m_wmProtocolsAtom = 0;
     QList<quint32> m_textTargets;
-    quint32 m_utf8Atom = 0;
+    QList<quint32> m_utf8Atoms; // UTF8_STRING and text/plain;charset=utf-8
     quint32 m_ignoredRequestor = 0;
     // The X client that has the keyboard focus while a paste is waited for (its windows' id base):
     // only its requests are the paste; a clipboard manager's request for the new text is not.
