@@ -366,14 +366,14 @@ def copyq(env: dict, *args: str, timeout: float = 10.0) -> str:
 
 
 def process_counters(pid: int):
-    """(context switches of all threads, CPU seconds of the whole process)."""
-    switches = 0
+    """({thread id: its context switches}, CPU seconds of the whole process)."""
+    switches = {}
     for task in os.listdir(f"/proc/{pid}/task"):
         try:
             with open(f"/proc/{pid}/task/{task}/status") as f:
                 for line in f:
                     if line.startswith(("voluntary_ctxt_switches:", "nonvoluntary_ctxt_switches:")):
-                        switches += int(line.split(":", 1)[1])
+                        switches[task] = switches.get(task, 0) + int(line.split(":", 1)[1])
         except OSError:
             pass
     with open(f"/proc/{pid}/stat") as f:
@@ -602,9 +602,11 @@ def bench_idle(pids: dict, seconds: float, table: Table) -> None:
     elapsed = time.monotonic() - t0
     for name, pid in pids.items():
         switches, cpu = process_counters(pid)
+        # Per thread: a thread that ended meanwhile takes its count with it, one that began counts whole.
+        woken = sum(n - before[name][0].get(task, 0) for task, n in switches.items())
         table.note(f"idle over {elapsed:.0f} s", name,
                    f"{100 * (cpu - before[name][1]) / elapsed:.2f} % CPU, "
-                   f"{(switches - before[name][0]) / elapsed:.2f} wake-ups/s", GOALS["idle"] if name == "Quillbox" else "")
+                   f"{woken / elapsed:.2f} wake-ups/s", GOALS["idle"] if name == "Quillbox" else "")
 
 
 def start_quillbox(s: Session):
