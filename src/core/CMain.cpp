@@ -162,7 +162,7 @@ hook::HookConfig LoadHookConfig(int clipboardMgrKeys)
     std::unique_ptr<QSettings> settings(OpenSettings());
     hook::HookConfig config = hook::HookConfig::Load(*settings, clipboardMgrKeys);
     // Keys the user types while an expansion runs are held and come after its text.
-    config.SetHoldKeysOnExpand(true);
+    config.SetHoldTypeAhead(true);
     return config;
 }
 

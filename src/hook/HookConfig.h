@@ -38,10 +38,11 @@ public:
     // The settings file as the texts name it, with the home folder written "~".
     QString SettingsFile() const { return m_settingsFile; }
 
-    // Whether the expand chord holds the user's type-ahead until HookInstaller::ReleaseKeys; the
-    // program then synthesizes its keys with HookInstaller::SendKeys. Off unless set.
-    bool HoldKeysOnExpand() const { return m_holdKeysOnExpand; }
-    void SetHoldKeysOnExpand(bool hold) { m_holdKeysOnExpand = hold; }
+    // Whether the expand and search chords hold the user's type-ahead until
+    // HookInstaller::ReleaseKeys; the program then synthesizes its keys with
+    // HookInstaller::SendKeys. Off unless set.
+    bool HoldTypeAhead() const { return m_holdTypeAhead; }
+    void SetHoldTypeAhead(bool hold) { m_holdTypeAhead = hold; }
 
     QString SharedBlockName() const { return m_sharedBlockName; }
     void SetSharedBlockName(const QString& name) { m_sharedBlockName = name; }
@@ -51,7 +52,7 @@ private:
     std::array<QString, QBHOOK_CHORD_COUNT> m_values; // null: missing
     QString m_settingsFile;
     QString m_sharedBlockName;
-    bool m_holdKeysOnExpand = false;
+    bool m_holdTypeAhead = false;
 };
 
 } // namespace hook

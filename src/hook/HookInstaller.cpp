@@ -41,7 +41,7 @@ int HookInstaller::Install(const HookConfig& config, ReportCallback report)
     native.sharedBlockName = blockName.constData();
     native.clipboardMgrPair = config.ClipboardMgrPair();
     native.settingsFile = settingsFile.constData();
-    native.holdKeysOnExpand = config.HoldKeysOnExpand() ? 1 : 0;
+    native.holdTypeAhead = config.HoldTypeAhead() ? 1 : 0;
     for (int index = 0; index < QBHOOK_CHORD_COUNT; ++index) {
         const QString value = config.Value(index);
         if (value.isNull())

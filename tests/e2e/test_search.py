@@ -1,5 +1,5 @@
 """The search window with the real binary over mousepad: the Search chord opens it over the editor
-with the caret in its field; part of a shortcut's description and Enter paste the shortcut's text
+with the caret in its field, keys typed at once after the chord landing there; part of a shortcut's description and Enter paste the shortcut's text
 into the editor, part of a copied text and Enter paste that text, and the user's clipboard comes
 back each time; Esc gives the editor the focus back."""
 
@@ -16,13 +16,19 @@ SIG = "Kind regards, Quill"
 
 class SearchTest(unittest.TestCase):
 
-    def search(self, s, qb, editor, typed, key):
-        """Opens the search over the editor, types, presses key; the editor has the focus after."""
+    def search(self, s, qb, editor, typed, key, ahead=False):
+        """Opens the search over the editor, types (ahead: at once after the chord, before the window
+        is up), presses key; the editor has the focus after."""
         editor.activate()
-        s.chord("ctrl+alt+shift+f")
+        if ahead:
+            # One run of xdotool, no pause between the keys: they all come before the window is up.
+            s.run(["xdotool", "key", "--delay", "0", "ctrl+alt+shift+f",
+                   *("space" if c == " " else c for c in typed)])
+        else:
+            s.chord("ctrl+alt+shift+f")
         window = qb.find_window(r"^Search", window_type="DIALOG")
         wait_until(lambda: s.active_window() == window, 10, "the search window to have the focus")
-        if typed:
+        if typed and not ahead:
             s.type_text(typed)
         mark = qb.log_mark()
         s.key(key)
@@ -40,7 +46,8 @@ class SearchTest(unittest.TestCase):
             qb.wait_for_log(r"copy kept")
             s.set_clipboard("user's own")
 
-            self.search(s, qb, editor, "clos sig", "Return")
+            # Typed at once after the chord: the keys wait for the window and land in its field.
+            self.search(s, qb, editor, "clos sig", "Return", ahead=True)
             editor.wait_text(SIG)
             s.wait_clipboard("user's own")
             self.search(s, qb, editor, "zebra", "Return")

@@ -178,7 +178,7 @@ private:
         QSettings settings(path, QSettings::IniFormat);
         hook::HookConfig config = hook::HookConfig::Load(settings, 0);
         config.SetSharedBlockName(m_blockName);
-        config.SetHoldKeysOnExpand(holdKeys);
+        config.SetHoldTypeAhead(holdKeys);
         hook::ReleaseSharedBlock(m_blockName);
         m_handle = hook::HookInstaller::Install(config, {});
         QVERIFY(m_handle > 0);

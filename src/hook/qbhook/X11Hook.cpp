@@ -436,7 +436,9 @@ void X11Hook::GrabChords()
     std::vector<GrabbedChord> grabbed;
     for (const Wanted& chord : wanted) {
         const HookMessage& message = ChordSettings()[chord.entry->index].message;
-        const bool holds = m_setup.holdKeysOnExpand && message.number == QB_MSG_EXPAND;
+        // The keys typed right after the search chord go to the search window once it is up.
+        const bool holds =
+            m_setup.holdTypeAhead && (message.number == QB_MSG_EXPAND || message.number == QB_MSG_SEARCH);
         // A chord that holds the keys freezes the keyboard at its press (the server queues what
         // follows) until the hook has its own grab: keys typed right after it cannot slip out
         // between the end of the chord's grab and the start of the hold.
@@ -531,7 +533,7 @@ void X11Hook::Handle(XEvent& event)
             m_machine.OnKey({event.type == KeyPress, event.xkey.keycode, event.xkey.state});
         if (outcome.startHold)
             StartHold();
-        if (event.type == KeyPress && m_setup.holdKeysOnExpand)
+        if (event.type == KeyPress && m_setup.holdTypeAhead)
             XAllowEvents(m_display, AsyncKeyboard, CurrentTime); // thaws a frozen keyboard, if any
         if (outcome.record)
             m_typeAhead.push_back({event.xkey.keycode, event.type == KeyPress});

@@ -35,7 +35,7 @@ struct HookSetup {
     std::string settingsFile;
     std::vector<Entry> chords;              // the chords in use, already read
     std::vector<std::string> unreadableTexts; // reports of values that fell back to the default
-    bool holdKeysOnExpand = false;            // the expand chord holds the type-ahead
+    bool holdTypeAhead = false;               // the expand and search chords hold the type-ahead
 };
 
 // How long a hold may last when the program never releases it.

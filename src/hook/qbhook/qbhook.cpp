@@ -21,7 +21,7 @@ qbhook::HookSetup ReadConfig(const QbHookConfig& config)
 {
     qbhook::HookSetup setup;
     setup.sharedBlockName = config.sharedBlockName != nullptr ? config.sharedBlockName : "";
-    setup.holdKeysOnExpand = config.holdKeysOnExpand != 0;
+    setup.holdTypeAhead = config.holdTypeAhead != 0;
     setup.settingsFile = config.settingsFile != nullptr ? config.settingsFile : qbhook::kDefaultSettingsFile;
     // Read before the hook's thread starts: the values are plain text and need no display, and
     // the thread reports the unreadable ones first, before any grab can fail.

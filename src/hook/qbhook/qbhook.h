@@ -41,11 +41,12 @@ typedef struct QbHookConfig {
     const char* chords[QBHOOK_CHORD_COUNT];
     /* The settings file as reports name it; NULL for "~/.config/Quillbox/Quillbox.conf". */
     const char* settingsFile;
-    /* Nonzero when the program takes the type-ahead of its expansions: the expand chord then holds
-       the keyboard from its press on, records the keys the user types after it, and keeps them
-       until qbhook_release_keys (or for a second at most). The program must then synthesize its
-       keys with qbhook_send_keys. 0: keys typed during an expansion reach the application at once. */
-    int holdKeysOnExpand;
+    /* Nonzero when the program takes the type-ahead of its expansions and its search: the expand
+       and search chords then hold the keyboard from their press on, record the keys the user types
+       after them, and keep them until qbhook_release_keys (or for a second at most). The program
+       must then synthesize its keys with qbhook_send_keys. 0: keys typed meanwhile reach the
+       application in front at once. */
+    int holdTypeAhead;
 } QbHookConfig;
 
 /* One synthesized key: keysym names it (XK_c, XK_Control_L); when keysym is 0, keycode does. */

@@ -304,11 +304,20 @@ int CQuillboxDlg::OnShowEnvironmentsMsg()
 int CQuillboxDlg::OnSearchMsg()
 {
     CMain* main = GetMain();
-    if (!main->m_bEnabled || !m_search || m_search->IsOpen())
+    // The keys typed after the chord are held until the search window has the focus; when it does
+    // not open they go on to the window in front.
+    if (!main->m_bEnabled || !m_search || m_search->IsOpen()) {
+        main->ReleaseKeys();
         return 0;
+    }
     const platform::WindowId front = main->Platform().foreground->GetForegroundWindow();
     // Brought up to date first: a data file that cannot be read is reported and nothing opens.
-    main->SearchIndex();
+    try {
+        main->SearchIndex();
+    } catch (...) {
+        main->ReleaseKeys();
+        throw;
+    }
     RemoveHook();
     m_search->Open(front);
     return 0;

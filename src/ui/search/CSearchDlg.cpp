@@ -74,11 +74,29 @@ void CSearchDlg::Open(platform::WindowId previous)
     raise();
     activateWindow();
     m_edit->setFocus();
+    const int opening = ++m_opens;
+    ReleaseKeysInFront(opening);
     // A window manager that never gives the window the focus must not leave the keys paused.
-    QTimer::singleShot(1000, this, [this, opening = ++m_opens] {
+    QTimer::singleShot(1000, this, [this, opening] {
         if (m_open && opening == m_opens && !isActiveWindow())
             reject();
     });
+}
+
+void CSearchDlg::ReleaseKeysInFront(int opening)
+{
+    if (!m_open || opening != m_opens)
+        return;
+    // The keys typed since the chord come into the field once the window manager has made the window
+    // active (Qt takes the focus itself first, and the window manager may hand it back to the editor
+    // for a moment before); without a window manager, once Qt has it. While the keys are held, Qt
+    // may not count the window as active.
+    const platform::WindowId front = GetMain()->Platform().foreground->GetForegroundWindow();
+    if (front == platform::WindowId(winId()) || (front == 0 && isActiveWindow())) {
+        GetMain()->ReleaseKeys();
+        return;
+    }
+    QTimer::singleShot(kFocusPollMs, this, [this, opening] { ReleaseKeysInFront(opening); });
 }
 
 void CSearchDlg::CenterOnScreen()
@@ -128,6 +146,7 @@ void CSearchDlg::reject()
 
 void CSearchDlg::Close(bool giveBack)
 {
+    GetMain()->ReleaseKeys(); // never active: what was typed goes on to the window in front
     m_open = false;
     m_paintNote = nullptr;
     hide();

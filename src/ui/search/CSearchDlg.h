@@ -39,6 +39,10 @@ private:
     // Hides the window; giveBack: the window that was in front gets the focus again.
     void Close(bool giveBack);
     void CenterOnScreen();
+    // Ends the keyboard helper's hold of the keys typed since the chord once the window is in front;
+    // looks again every kFocusPollMs until then, for this opening only.
+    void ReleaseKeysInFront(int opening);
+    static constexpr int kFocusPollMs = 5;
 
     QLineEdit* m_edit = nullptr;
     QListView* m_list = nullptr;
