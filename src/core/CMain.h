@@ -183,6 +183,11 @@ private:
     bool m_bResolving = false; // an expansion runs; it is not re-entered
     int m_nHookSuspended = 0;  // RemoveHook calls not yet matched by InstallHook
 
+    // PasteText into window, made the one in front, with the keys the user types meanwhile held
+    // until the application has its text.
+    void PasteHolding(platform::WindowId window, const QString& text, const QString* restore, int capMs,
+                      bool restoreSecret);
+
     // The search's index and, per kind, whether it must be read again. A change is brought into
     // the index once the program is idle, so that the Search chord finds it ready.
     void SearchChanged(search::Kind kind);

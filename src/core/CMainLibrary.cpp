@@ -107,31 +107,33 @@ constexpr int RestoringPasteBoundMs = 2000;
 
 void CMain::PasteIntoWindow(platform::WindowId window)
 {
-    // The keys the user types while the focus goes back and the application fetches its text come
-    // after the text, as after an expansion.
-    HoldKeys();
-    Platform().foreground->SetForegroundWindow(window);
     // The clipboard keeps the text, as after a paste into an editor.
-    PasteText(Platform().clipboardWriter->Text(), PasteKindInFront(), nullptr, PasteBoundMs);
-    ReleaseKeys();
+    PasteHolding(window, Platform().clipboardWriter->Text(), nullptr, PasteBoundMs, false);
 }
 
 void CMain::PasteRestoring(platform::WindowId window, const QString& text)
 {
-    platform::Services& os = Platform();
-    platform::IClipboardWriter& clipboard = *os.clipboardWriter;
+    platform::IClipboardWriter& clipboard = *Platform().clipboardWriter;
     if (!window) {
         clipboard.SetText(text);
         return;
     }
     RemoveHook();
-    HoldKeys();
     bool secret = false;
     const QString saved = clipboard.Text(&secret);
-    os.foreground->SetForegroundWindow(window);
-    PasteText(text, PasteKindInFront(), &saved, RestoringPasteBoundMs, secret);
-    ReleaseKeys();
+    PasteHolding(window, text, &saved, RestoringPasteBoundMs, secret);
     InstallHook();
+}
+
+void CMain::PasteHolding(platform::WindowId window, const QString& text, const QString* restore, int capMs,
+                         bool restoreSecret)
+{
+    // The keys the user types while the focus goes back and the application fetches its text come
+    // after the text, as after an expansion.
+    HoldKeys();
+    Platform().foreground->SetForegroundWindow(window);
+    PasteText(text, PasteKindInFront(), restore, capMs, restoreSecret);
+    ReleaseKeys();
 }
 
 void CMain::HoldKeys()
@@ -166,17 +168,14 @@ void CMain::PasteText(const QString& text, TerminalPaste how, const QString* res
         SendKeys(platform::CtrlShiftVKeys);
     else
         SendKeys(platform::PasteKeys);
-    {
-        // Until the application has its text, the user's clipboard stays away and the keys held
-        // stay held.
-        const QDeadlineTimer bound(capMs);
-        bool served = Platform().quietWait->WaitForPasteServed(PasteSettleMs, capMs);
-        if (!served)
-            qCDebug(lcClipboard) << "pasted text not fetched within" << capMs << "ms";
-        while (served && how != TerminalPaste::None && !bound.hasExpired())
-            served = Platform().quietWait->WaitForPasteServed(
-                PasteSettleMs, int(qMin<qint64>(TerminalQuietMs, bound.remainingTime())));
-    }
+    // Until the application has its text, the user's clipboard stays away and the keys held stay held.
+    const QDeadlineTimer bound(capMs);
+    bool served = Platform().quietWait->WaitForPasteServed(PasteSettleMs, capMs);
+    if (!served)
+        qCDebug(lcClipboard) << "pasted text not fetched within" << capMs << "ms";
+    while (served && how != TerminalPaste::None && !bound.hasExpired())
+        served = Platform().quietWait->WaitForPasteServed(
+            PasteSettleMs, int(qMin<qint64>(TerminalQuietMs, bound.remainingTime())));
     if (restore)
         clipboard.SetText(*restore, restoreSecret);
     if (primary)

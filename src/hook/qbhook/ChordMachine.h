@@ -10,9 +10,9 @@
 // - a key that the application saw go down (a modifier pressed before the chord's key) but that
 //   is released during the grab would never be seen released by the application; such releases
 //   are handed back to it (forwardRelease) so that it does not keep believing Ctrl or Alt is down.
-// A chord that holds the keys (the expand chord, when the program takes the type-ahead) starts a
-// hold at its press: the hook then keeps the keyboard grabbed past the chord, and every key typed
-// after the chord is recorded, to be replayed once the program's expansion is done (EndHold).
+// A chord that holds the keys (the expand and search chords, when the program takes the type-ahead)
+// starts a hold at its press: the hook then keeps the keyboard grabbed past the chord, and every key
+// typed after the chord is recorded, to be replayed once the program is ready for it (EndHold).
 #include "hook/qbhook/HookMessage.h"
 #include "hook/qbhook/HookEvents.h"
 

@@ -111,18 +111,19 @@ void X11ClipboardReader::CreateWindow()
 
 void X11ClipboardReader::Read(std::function<void(const ClipboardContent&)> done)
 {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_requests.push_back({false, std::move(done)});
-    }
-    m_wakeUp.notify_one();
+    Queue({false, std::move(done)});
 }
 
 void X11ClipboardReader::ReadText(std::function<void(const ClipboardContent&)> done)
 {
+    Queue({true, std::move(done)});
+}
+
+void X11ClipboardReader::Queue(Request request)
+{
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_requests.push_back({true, std::move(done)});
+        m_requests.push_back(std::move(request));
     }
     m_wakeUp.notify_one();
 }
@@ -139,7 +140,7 @@ void X11ClipboardReader::Run()
             request = std::move(m_requests.front());
             m_requests.pop_front();
         }
-        const ClipboardContent content = ReadClipboard(request.textOnly);
+        const ClipboardContent content = request.textOnly ? ReadTextOnly() : ReadClipboard();
         if (m_stop)
             return;
         QMetaObject::invokeMethod(
@@ -147,30 +148,41 @@ void X11ClipboardReader::Run()
     }
 }
 
-ClipboardContent X11ClipboardReader::ReadClipboard(bool textOnly)
+bool X11ClipboardReader::BeginRead()
 {
-    ClipboardContent content;
     if (!m_connection)
-        return content;
+        return false;
     // Answers left over from an earlier read that gave up are not this read's.
     while (xcb_generic_event_t* stale = xcb_poll_for_event(m_connection))
         std::free(stale);
-
     m_ownerSilent = false;
-    QList<quint32> offered;
-    if (textOnly) {
-        // Every toolkit serves UTF-8 text; an owner that refuses it is asked for Latin-1.
-        for (const quint32 target : {m_utf8, quint32(XCB_ATOM_STRING)}) {
-            std::optional<Data> data = Convert(target, &content.tooLarge);
-            if (m_ownerSilent || content.tooLarge)
-                return content;
-            if (data) {
-                content.text = Decoded(*data);
-                break;
-            }
-        }
+    return true;
+}
+
+ClipboardContent X11ClipboardReader::ReadTextOnly()
+{
+    ClipboardContent content;
+    if (!BeginRead())
         return content;
+    // Every toolkit serves UTF-8 text; an owner that refuses it is asked for Latin-1.
+    for (const quint32 target : {m_utf8, quint32(XCB_ATOM_STRING)}) {
+        std::optional<Data> data = Convert(target, &content.tooLarge);
+        if (m_ownerSilent || content.tooLarge)
+            return content;
+        if (data) {
+            content.text = Decoded(*data);
+            break;
+        }
     }
+    return content;
+}
+
+ClipboardContent X11ClipboardReader::ReadClipboard()
+{
+    ClipboardContent content;
+    if (!BeginRead())
+        return content;
+    QList<quint32> offered;
     if (const std::optional<Data> targets = Convert(m_targets); targets && targets->type == XCB_ATOM_ATOM) {
         offered.resize(targets->bytes.size() / 4);
         std::memcpy(offered.data(), targets->bytes.constData(), offered.size() * sizeof(quint32));

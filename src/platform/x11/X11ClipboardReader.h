@@ -48,7 +48,12 @@ private:
 
     void CreateWindow();
     void Run();
-    ClipboardContent ReadClipboard(bool textOnly);
+    void Queue(Request request);
+    // Drops answers left over from a read that gave up; false without a connection.
+    bool BeginRead();
+    ClipboardContent ReadClipboard();
+    // The text alone, asked for as UTF-8 (Latin-1 when refused): ReadText.
+    ClipboardContent ReadTextOnly();
     // The clipboard converted to target: nothing when the owner refused or went silent.
     std::optional<Data> Convert(quint32 target, bool* tooLarge = nullptr);
     std::optional<Data> ReadProperty();

@@ -20,6 +20,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QSystemTrayIcon>
 #include <QTimerEvent>
 
@@ -306,20 +307,19 @@ int CQuillboxDlg::OnSearchMsg()
     CMain* main = GetMain();
     // The keys typed after the chord are held until the search window has the focus; when it does
     // not open they go on to the window in front.
-    if (!main->m_bEnabled || !m_search || m_search->IsOpen()) {
-        main->ReleaseKeys();
+    bool opened = false;
+    const auto releaseUnlessOpened = qScopeGuard([&] {
+        if (!opened)
+            main->ReleaseKeys();
+    });
+    if (!main->m_bEnabled || !m_search || m_search->IsOpen())
         return 0;
-    }
     const platform::WindowId front = main->Platform().foreground->GetForegroundWindow();
     // Brought up to date first: a data file that cannot be read is reported and nothing opens.
-    try {
-        main->SearchIndex();
-    } catch (...) {
-        main->ReleaseKeys();
-        throw;
-    }
+    main->SearchIndex();
     RemoveHook();
     m_search->Open(front);
+    opened = true;
     return 0;
 }
 
