@@ -30,7 +30,10 @@ What each figure measures:
   still sends and sleeps), as reported by the editor's own accessibility events
   (object:text-changed:insert/delete, received by a pyatspi listener that notes time.monotonic()
   as each arrives, before anything else). A run counts when the text then reads "x Alpha Beta
-  Gamma" (read through PRIMARY, as the harness does). The tools take turns run by run.
+  Gamma" (read through PRIMARY, as the harness does). The tools take turns run by run. Beside them,
+  "Ctrl+V alone": the editor's own paste of "Alpha Beta Gamma" put on the clipboard beforehand,
+  `xdotool key --clearmodifiers ctrl+v` timed the same way; no expansion that pastes its text can
+  finish sooner than the editor takes for that.
 * clipboard held: XFixes selection-owner notices on CLIPBOARD, with the X server's own timestamps
   (1 ms): from the first change of owner after the chord (the user's owner loses it) to the last one
   of the expansion (the user's text put back), in runs after which the clipboard reads the user's
@@ -79,6 +82,9 @@ SAVED = "the user's clipboard"
 TYPED_AHEAD = " thanks"
 TYPE_AHEAD_RUNS = 100
 QB_CHORD, AK_CHORD, AK_PASTE_CHORD = "ctrl+alt+space", "ctrl+alt+e", "ctrl+alt+p"
+# No expander at all: the editor's own paste of a text already on the clipboard, sent and timed as
+# the chords are. An expansion that pastes cannot end sooner than this.
+PASTE_ALONE = "Ctrl+V alone"
 CAPTURE_SPACING = 0.3
 QUIET = 0.4           # an expansion is over when neither text nor clipboard owner changed for this long
 RUN_BOUND = 5.0
@@ -403,22 +409,24 @@ class Bench:
                 return
             time.sleep(0.02)
 
-    def expand(self, editor: Editor, typed: str, chord: str, after: str = ""):
+    def expand(self, editor: Editor, typed: str, chord: str, after: str = "", prepare=None):
         """One expansion; (ms to the last text change or None, the text, ms held or None, text back).
         A run whose keys opened a dialog in the editor (seen once: AutoKey typing while the chord's
         Ctrl+Alt were still down) is a wrong run; Escape closes the dialog."""
         try:
-            return self._expand(editor, typed, chord, after)
+            return self._expand(editor, typed, chord, after, prepare)
         except HarnessError as error:
             self.s.key("Escape")
             time.sleep(0.5)
             self.s.set_clipboard(SAVED)
             return None, f"(no text: {str(error)[:60]})", None, False
 
-    def _expand(self, editor: Editor, typed: str, chord: str, after: str):
+    def _expand(self, editor: Editor, typed: str, chord: str, after: str, prepare):
         editor.activate()
         editor.clear()
         editor.type(typed)
+        if prepare:
+            prepare()
         self.settle(time.monotonic() - QUIET)
         start = time.monotonic()
         sent = self.xdotool("key", "--clearmodifiers", chord)
@@ -436,7 +444,7 @@ class Bench:
 
 
 def bench_editor(b: Bench, table: Table, editor: Editor, runs: int, autokey: bool) -> None:
-    tools = [("Quillbox", "x " + SHORTCUT, QB_CHORD)]
+    tools = [("Quillbox", "x " + SHORTCUT, QB_CHORD), (PASTE_ALONE, "x ", "ctrl+v")]
     if autokey:
         tools += [("AutoKey typed", "x ", AK_CHORD), ("AutoKey pasted", "x ", AK_PASTE_CHORD)]
     times = {name: [] for name, _, _ in tools}
@@ -445,7 +453,8 @@ def bench_editor(b: Bench, table: Table, editor: Editor, runs: int, autokey: boo
     b.s.set_clipboard(SAVED)
     for _ in range(runs):
         for name, typed, chord in tools:
-            ms, text, held_ms, back = b.expand(editor, typed, chord)
+            prepare = (lambda: b.s.set_clipboard(TEXT)) if name == PASTE_ALONE else None
+            ms, text, held_ms, back = b.expand(editor, typed, chord, prepare=prepare)
             if text == "x " + TEXT and ms is not None:
                 times[name].append(ms)
                 if back and held_ms is not None:
@@ -459,7 +468,7 @@ def bench_editor(b: Bench, table: Table, editor: Editor, runs: int, autokey: boo
         table.add(f"expansion, {editor.kind}: chord sent -> last text change", who, times[name],
                   GOALS["expand"] if ours else "", peer if ours else None)
     for name, _, _ in tools:
-        if name != "AutoKey typed":
+        if name not in ("AutoKey typed", PASTE_ALONE):
             ours = name == "Quillbox"
             table.add(f"clipboard held, {editor.kind}", name, held[name], GOALS["held"] if ours else "",
                       held.get("AutoKey pasted") if ours else None)
