@@ -145,6 +145,7 @@ int CMain::LoadPreferences()
     std::unique_ptr<QSettings> settings(OpenSettings());
     m_bFirstRun = ReadPreferences(*this, *settings);
     m_terminals = TerminalClasses::Read(*settings);
+    search::LoadUses(m_search, *settings);
     return data::EnsureDataFile(m_strDatabase, m_bFirstRun) == data::DataFileState::Ready ? 1 : 0;
 }
 
@@ -152,6 +153,7 @@ int CMain::SavePreferences()
 {
     std::unique_ptr<QSettings> settings(OpenSettings());
     WritePreferences(*this, *settings);
+    search::SaveUses(m_search, *settings);
     return 1;
 }
 

@@ -159,6 +159,81 @@ void SearchIndex::RecordUse(Kind kind, const QString& key)
     ++usage.count;
 }
 
+std::vector<SearchIndex::Use> SearchIndex::Uses(int limit) const
+{
+    std::vector<std::pair<quint64, Use>> used;
+    for (std::size_t k = 0; k < m_slots.size(); ++k) {
+        if (Kind(k) == Kind::History)
+            continue;
+        for (auto it = m_slots[k].constBegin(); it != m_slots[k].constEnd(); ++it) {
+            const Usage& usage = m_usage[std::size_t(it.value())];
+            if (usage.count > 0)
+                used.push_back({usage.last, Use{Kind(k), it.key(), usage.count}});
+        }
+    }
+    std::sort(used.begin(), used.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<Use> uses;
+    for (std::size_t i = 0; i < used.size() && int(i) < limit; ++i)
+        uses.push_back(used[i].second);
+    return uses;
+}
+
+void SearchIndex::RestoreUses(const std::vector<Use>& uses)
+{
+    // Renumbered from the oldest, under this run's clock: what is used now comes after them.
+    const quint64 base = m_clock;
+    for (std::size_t i = 0; i < uses.size(); ++i) {
+        Usage& usage = m_usage[std::size_t(UsageSlot(uses[i].kind, uses[i].key))];
+        usage.last = base + uses.size() - i;
+        usage.count = uses[i].count;
+    }
+    m_clock = base + uses.size();
+    m_lastQuery.clear();
+}
+
+namespace {
+
+constexpr const char* UsesGroup = "Search";
+constexpr const char* UsesKey = "Uses";
+constexpr int KeptUses = 500;
+constexpr char KindLetters[] = {'s', 'h', 'f', 'e'};
+
+} // namespace
+
+void SaveUses(const SearchIndex& index, QSettings& settings)
+{
+    // "<kind letter>:<count>:<key>", the key last so that it may hold any character.
+    QStringList texts;
+    for (const SearchIndex::Use& use : index.Uses(KeptUses))
+        texts << QStringLiteral("%1:%2:%3").arg(QChar::fromLatin1(KindLetters[int(use.kind)])).arg(use.count).arg(use.key);
+    settings.beginGroup(QLatin1String(UsesGroup));
+    if (texts.isEmpty())
+        settings.remove(QLatin1String(UsesKey));
+    else
+        settings.setValue(QLatin1String(UsesKey), texts);
+    settings.endGroup();
+}
+
+void LoadUses(SearchIndex& index, QSettings& settings)
+{
+    settings.beginGroup(QLatin1String(UsesGroup));
+    const QStringList texts = settings.value(QLatin1String(UsesKey)).toStringList();
+    settings.endGroup();
+    // A text that is not one of ours (edited by hand) is passed over.
+    std::vector<SearchIndex::Use> uses;
+    for (const QString& text : texts) {
+        const qsizetype second = text.indexOf(u':', 2);
+        const char* letter = std::find(std::begin(KindLetters), std::end(KindLetters), text.isEmpty() ? char(0) : text.at(0).toLatin1());
+        bool number = false;
+        const int count = second > 2 && text.at(1) == u':' ? text.mid(2, second - 2).toInt(&number) : 0;
+        if (letter == std::end(KindLetters) || Kind(letter - KindLetters) == Kind::History || !number || count <= 0
+            || second + 1 >= text.size() || int(uses.size()) >= KeptUses)
+            continue;
+        uses.push_back({Kind(letter - KindLetters), text.mid(second + 1), count});
+    }
+    index.RestoreUses(uses);
+}
+
 std::vector<const Entry*> SearchIndex::Search(const QString& query, int limit) const
 {
     std::vector<const Entry*> found;

@@ -5,6 +5,7 @@
 // prefix matches of a name, then unbroken matches in any field, then scattered ones; at an equal
 // match the entry used last comes first, then the one used most often. No widgets.
 #include <QHash>
+#include <QSettings>
 #include <QStringView>
 #include <QString>
 
@@ -46,6 +47,20 @@ public:
     void RecordUse(Kind kind, const QString& key);
     // What RecordUse knows an entry by: a shortcut's name, a history item's text, a row id.
     static QString KeyOf(const Entry& entry);
+
+    // A use remembered: whose (kind and key, as RecordUse takes them) and how often.
+    struct Use {
+        Kind kind = Kind::Shortcut;
+        QString key;
+        int count = 0;
+    };
+    // The uses of shortcuts, source files and environments, the most recent first, at most limit.
+    // Not the history's: its order is its own recency, and its texts are kept on disk only where
+    // the user saves the history.
+    std::vector<Use> Uses(int limit) const;
+    // Takes back uses from an earlier run (most recent first, as Uses gives them): they rank as
+    // they did, and a use recorded afterwards ranks before them.
+    void RestoreUses(const std::vector<Use>& uses);
 
     // The best matches of query, best first, at most limit of them. An empty query (blanks only)
     // gives the history, newest first. A query that extends the one before (the user typed on)
@@ -90,5 +105,9 @@ private:
     mutable std::string m_lastQuery;
     mutable std::vector<quint32> m_lastMatches;
 };
+
+// The uses kept from run to run: the "Search" group's "Uses" in the settings, one text a use.
+void SaveUses(const SearchIndex& index, QSettings& settings);
+void LoadUses(SearchIndex& index, QSettings& settings);
 
 } // namespace search
