@@ -131,7 +131,8 @@ private slots:
     }
 
     // Through the controller: the index follows the stores, a secret copy never shows, and a found
-    // entry is used as its sheet uses it, the user's clipboard coming back after a paste.
+    // entry is used as its sheet uses it, the user's clipboard coming back after a paste; the uses
+    // outlive the run.
     void FollowsTheStoresAndActsAsTheSheets()
     {
         Workspace workspace;
@@ -175,6 +176,15 @@ private slots:
 
         main.RemoveShortcut("sig");
         QCOMPARE(Find(main.SearchIndex(), "sig"), QStringList{});
+
+        // The next run ranks the source file used here before an unused shortcut that matches as well.
+        main.AddShortcut(new ShortcutRecord{0, "tx", "", "text"});
+        main.SavePreferences();
+        CMain next;
+        next.SetPlatform(std::make_unique<platform::Services>(platform::CreateFakeServices().services));
+        QCOMPARE(next.LoadPreferences(), 1);
+        next.CreateStores();
+        QCOMPARE(Find(next.SearchIndex(), "t").mid(0, 2), (QStringList{"f:tool.c", "s:tx"}));
     }
 };
 
