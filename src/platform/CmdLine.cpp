@@ -4,9 +4,7 @@ namespace platform {
 
 QStringList SplitCommandLine(const QString& parameters)
 {
-    QStringList arguments;
-    QString argument;
-    bool inArgument = false; // a quote alone starts an argument, so "" gives an empty one
+    ArgumentList arguments;
     bool inQuotes = false;
     int quotes = 0; // double quotes seen in a row
 
@@ -17,27 +15,20 @@ QStringList SplitCommandLine(const QString& parameters)
     };
     for (const QChar c : parameters) {
         if (c == QLatin1Char('"')) {
-            inArgument = true;
+            arguments.Open(); // a quote alone starts an argument, so "" gives an empty one
             if (++quotes == 3) {
-                argument += c;
+                arguments.Add(c);
                 quotes = 0;
             }
             continue;
         }
         endQuoteRun();
-        if (!inQuotes && c.isSpace()) {
-            if (inArgument)
-                arguments << argument;
-            argument.clear();
-            inArgument = false;
-        } else {
-            argument += c;
-            inArgument = true;
-        }
+        if (!inQuotes && c.isSpace())
+            arguments.End();
+        else
+            arguments.Add(c);
     }
-    if (inArgument)
-        arguments << argument;
-    return arguments;
+    return arguments.Finish();
 }
 
 QString QuoteArgument(const QString& argument)

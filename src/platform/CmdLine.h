@@ -6,6 +6,36 @@
 
 namespace platform {
 
+// The arguments of a command line, gathered as a splitter walks it with its own quoting rules:
+// characters go into the argument being read, and a separator ends it. An argument opened by a
+// quote is kept even when it stays empty.
+class ArgumentList {
+public:
+    void Add(QChar c)
+    {
+        m_argument += c;
+        m_open = true;
+    }
+    void Open() { m_open = true; }
+    void End()
+    {
+        if (m_open)
+            m_arguments << m_argument;
+        m_argument.clear();
+        m_open = false;
+    }
+    QStringList Finish()
+    {
+        End();
+        return m_arguments;
+    }
+
+private:
+    QStringList m_arguments;
+    QString m_argument;
+    bool m_open = false;
+};
+
 // Splits parameters into arguments:
 // - blanks outside double quotes separate arguments; runs of blanks count as one;
 // - a double quote starts or ends a quoted part and is removed ("-n file.txt" is one argument,

@@ -1,6 +1,8 @@
 // The X11 backend against an X server of the test's own (Xvfb), xclip as the
 // application that pastes: the paste wait, and the clipboard reader facing a silent owner or a
-// password manager's unlisted mark. The machine's own display is never used.
+// password manager's unlisted mark; the default editor's desktop entry. The machine's own display is
+// never used.
+#include "platform/x11/DesktopEntry.h"
 #include "platform/x11/X11ClipboardReader.h"
 #include "platform/x11/X11QuietWait.h"
 #include "platform/x11/X11Services.h"
@@ -93,6 +95,27 @@ private slots:
             xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_POINTER_ROOT, XCB_INPUT_FOCUS_POINTER_ROOT, XCB_CURRENT_TIME);
             xcb_flush(m_connection);
         }
+    }
+
+    // The default editor's desktop entry: its Exec line split by its own quoting and escapes, the
+    // file always one argument whatever it holds, the other field codes gone.
+    void DesktopEntryGivesTheFileAsOneArgument()
+    {
+        const QString file = R"(/tmp/my "src"/a b.c)";
+        const struct {
+            const char* entry;
+            QStringList command;
+        } cases[] = {
+            {"[Desktop Entry]\nExec=mousepad %U\n", {"mousepad", file}},
+            {R"([Desktop Entry]
+Exec="/opt/my editor/ed" --new %f)", {"/opt/my editor/ed", "--new", file}},
+            {R"([Desktop Entry]
+Exec=ed "a \\"b\\"" --at=%f%% %i %c)", {"ed", R"(a "b")", "--at=" + file + "%"}},
+            {"[Desktop Entry]\nExec=gedit -s\n[Desktop Action new]\nExec=gedit --new-window %U\n", {"gedit", "-s", file}},
+            {"[Desktop Entry]\nName=No program\n", {}},
+        };
+        for (const auto& c : cases)
+            QCOMPARE(DesktopEntry::Parse(QString::fromUtf8(c.entry)).CommandFor(file), c.command);
     }
 
     // An owner that never answers, or no owner at all: the read still ends, with nothing read.

@@ -1,5 +1,7 @@
 #include "platform/x11/DesktopEntry.h"
 
+#include "platform/CmdLine.h"
+
 #include <QFile>
 #include <QStandardPaths>
 
@@ -31,9 +33,7 @@ QString Unescape(const QString& value)
 // next character literally.
 QStringList SplitExec(const QString& exec)
 {
-    QStringList arguments;
-    QString argument;
-    bool inArgument = false;
+    ArgumentList arguments;
     bool inQuotes = false;
     for (qsizetype i = 0; i < exec.size(); ++i) {
         const QChar c = exec[i];
@@ -41,24 +41,19 @@ QStringList SplitExec(const QString& exec)
             if (c == QLatin1Char('"'))
                 inQuotes = false;
             else if (c == QLatin1Char('\\') && i + 1 < exec.size())
-                argument += exec[++i];
+                arguments.Add(exec[++i]);
             else
-                argument += c;
+                arguments.Add(c);
         } else if (c == QLatin1Char('"')) {
-            inQuotes = inArgument = true;
+            inQuotes = true;
+            arguments.Open();
         } else if (c == QLatin1Char(' ') || c == QLatin1Char('\t')) {
-            if (inArgument)
-                arguments << argument;
-            argument.clear();
-            inArgument = false;
+            arguments.End();
         } else {
-            argument += c;
-            inArgument = true;
+            arguments.Add(c);
         }
     }
-    if (inArgument)
-        arguments << argument;
-    return arguments;
+    return arguments.Finish();
 }
 
 bool IsFileCode(QChar code)
