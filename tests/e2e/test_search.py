@@ -1,7 +1,8 @@
-"""The search window with the real binary over mousepad: the Search chord opens it over the editor
-with the caret in its field, keys typed at once after the chord landing there; part of a shortcut's description and Enter paste the shortcut's text
-into the editor, part of a copied text and Enter paste that text, and the user's clipboard comes
-back each time; Esc gives the editor the focus back."""
+"""The search window with the real binary over mousepad (a GTK editor): the Search chord opens it
+over the editor with the caret in its field, keys typed at once after the chord landing there; part
+of a shortcut's description and Enter paste the shortcut's text into the editor, part of a copied
+text and Enter paste that text, and the user's clipboard comes back each time; Esc gives the editor
+the focus back."""
 
 import os
 import sys
