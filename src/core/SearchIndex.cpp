@@ -1,5 +1,7 @@
 #include "core/SearchIndex.h"
 
+#include <QSettings>
+
 #include <algorithm>
 #include <string_view>
 
@@ -188,7 +190,6 @@ void SearchIndex::RestoreUses(const std::vector<Use>& uses)
         usage.count = uses[i].count;
     }
     m_clock = base + uses.size();
-    m_lastQuery.clear();
 }
 
 namespace {
@@ -219,17 +220,21 @@ void LoadUses(SearchIndex& index, QSettings& settings)
     settings.beginGroup(QLatin1String(UsesGroup));
     const QStringList texts = settings.value(QLatin1String(UsesKey)).toStringList();
     settings.endGroup();
-    // A text that is not one of ours (edited by hand) is passed over.
     std::vector<SearchIndex::Use> uses;
     for (const QString& text : texts) {
-        const qsizetype second = text.indexOf(u':', 2);
-        const char* letter = std::find(std::begin(KindLetters), std::end(KindLetters), text.isEmpty() ? char(0) : text.at(0).toLatin1());
+        const QString letter = text.section(u':', 0, 0);
         bool number = false;
-        const int count = second > 2 && text.at(1) == u':' ? text.mid(2, second - 2).toInt(&number) : 0;
-        if (letter == std::end(KindLetters) || Kind(letter - KindLetters) == Kind::History || !number || count <= 0
-            || second + 1 >= text.size() || int(uses.size()) >= KeptUses)
+        const int count = text.section(u':', 1, 1).toInt(&number);
+        const QString key = text.section(u':', 2);
+        const char* kind = std::find(std::begin(KindLetters), std::end(KindLetters),
+                                     letter.size() == 1 ? letter.at(0).toLatin1() : char(0));
+        // A text that is not one of ours (edited by hand) is passed over.
+        if (kind == std::end(KindLetters) || Kind(kind - KindLetters) == Kind::History || !number || count <= 0
+            || key.isEmpty())
             continue;
-        uses.push_back({Kind(letter - KindLetters), text.mid(second + 1), count});
+        uses.push_back({Kind(kind - KindLetters), key, count});
+        if (int(uses.size()) == KeptUses)
+            break;
     }
     index.RestoreUses(uses);
 }

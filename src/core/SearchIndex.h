@@ -5,7 +5,6 @@
 // prefix matches of a name, then unbroken matches in any field, then scattered ones; at an equal
 // match the entry used last comes first, then the one used most often. No widgets.
 #include <QHash>
-#include <QSettings>
 #include <QStringView>
 #include <QString>
 
@@ -14,6 +13,8 @@
 #include <string_view>
 #include <utility>
 #include <vector>
+
+class QSettings;
 
 namespace search {
 

@@ -111,21 +111,21 @@ private slots:
     void UsesOutliveTheRun()
     {
         Workspace workspace;
-        const QStringList entries = {"s:note1", "s:note2", "s:note3", "f:notes.txt", "e:notebook", "h:note to self"};
+        const QStringList entries = {"s:note1", "s:note2", "s:note3", "s:note:x", "f:notes.txt", "e:notebook", "h:note to self"};
         search::SearchIndex before;
-        Index(before, entries, {"s:note2", "e:notebook", "s:note3", "s:note2", "h:note to self", "f:notes.txt"});
+        Index(before, entries, {"s:note:x", "s:note2", "e:notebook", "s:note3", "s:note2", "h:note to self", "f:notes.txt"});
         QSettings settings(workspace.File("settings.conf"), QSettings::IniFormat);
         search::SaveUses(before, settings);
         settings.beginGroup("Search");
         const QStringList saved = settings.value("Uses").toStringList();
         settings.setValue("Uses", saved + QStringList{"x:1:note1", "s:0:note1", "s:one:note1", "h:3:note to self", "s:2:"});
         settings.endGroup();
-        QCOMPARE(saved, (QStringList{"f:1:0", "s:2:note2", "s:1:note3", "e:1:0"}));
+        QCOMPARE(saved, (QStringList{"f:1:0", "s:2:note2", "s:1:note3", "e:1:0", "s:1:note:x"}));
 
         search::SearchIndex after;
         Index(after, entries, {});
         search::LoadUses(after, settings);
-        QCOMPARE(Find(after, "note"), (QStringList{"f:notes.txt", "s:note2", "s:note3", "e:notebook", "s:note1", "h:note to self"}));
+        QCOMPARE(Find(after, "note"), (QStringList{"f:notes.txt", "s:note2", "s:note3", "e:notebook", "s:note:x", "s:note1", "h:note to self"}));
         Index(after, entries, {"s:note1"});
         QCOMPARE(Find(after, "note").first(), QString("s:note1"));
     }
