@@ -38,7 +38,8 @@ public:
     // With HookConfig::HoldTypeAhead, an expansion's keys: SendKeys synthesizes them past the hold
     // that keeps the user's type-ahead (Ctrl+Shift+Left, Ctrl+C, Ctrl+V), returning once the server
     // delivered them; ReleaseKeys ends the hold and replays the type-ahead after them, in order (the
-    // search's hold is only released, once its window has the focus). Call ReleaseKeys before Resume, so that a chord typed ahead counts as suspended.
+    // search's hold is only released, once its window has the focus). Call ReleaseKeys before
+    // Resume, so that a chord typed ahead counts as suspended.
     // A hold never released ends by itself after 1 s.
     static void SendKeys(int handle, std::span<const QbHookKey> keys);
     static void ReleaseKeys(int handle);

@@ -162,19 +162,28 @@ bool X11ClipboardReader::BeginRead()
 ClipboardContent X11ClipboardReader::ReadTextOnly()
 {
     ClipboardContent content;
-    if (!BeginRead())
-        return content;
     // Every toolkit serves UTF-8 text; an owner that refuses it is asked for Latin-1.
-    for (const quint32 target : {m_utf8, quint32(XCB_ATOM_STRING)}) {
+    if (BeginRead())
+        ReadFirstText({m_utf8, XCB_ATOM_STRING}, {}, content);
+    return content;
+}
+
+void X11ClipboardReader::ReadFirstText(const QList<quint32>& wanted, const QList<quint32>& offered,
+                                       ClipboardContent& content)
+{
+    for (const quint32 target : wanted) {
+        if (!offered.isEmpty() && !offered.contains(target))
+            continue;
+        // An owner that leaves one format unanswered would not answer the next either.
+        m_ownerSilent = false;
         std::optional<Data> data = Convert(target, &content.tooLarge);
         if (m_ownerSilent || content.tooLarge)
-            return content;
+            return;
         if (data) {
             content.text = Decoded(*data);
-            break;
+            return;
         }
     }
-    return content;
 }
 
 ClipboardContent X11ClipboardReader::ReadClipboard()
@@ -199,20 +208,10 @@ ClipboardContent X11ClipboardReader::ReadClipboard()
     }
     // The best text format offered; an owner that does not list its formats is asked for UTF-8 and
     // Latin-1 text.
-    QList<quint32> wanted{m_utf8, m_mimeUtf8, XCB_ATOM_STRING, m_text, m_mimeText};
     if (offered.isEmpty())
-        wanted = {m_utf8, XCB_ATOM_STRING};
-    for (const quint32 target : wanted) {
-        if (!offered.isEmpty() && !offered.contains(target))
-            continue;
-        std::optional<Data> data = Convert(target, &content.tooLarge);
-        if (content.tooLarge)
-            return content;
-        if (!data)
-            continue;
-        content.text = Decoded(*data);
-        break;
-    }
+        ReadFirstText({m_utf8, XCB_ATOM_STRING}, offered, content);
+    else
+        ReadFirstText({m_utf8, m_mimeUtf8, XCB_ATOM_STRING, m_text, m_mimeText}, offered, content);
     return content;
 }
 

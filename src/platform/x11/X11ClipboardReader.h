@@ -54,6 +54,9 @@ private:
     ClipboardContent ReadClipboard();
     // The text alone, asked for as UTF-8 (Latin-1 when refused): ReadText.
     ClipboardContent ReadTextOnly();
+    // The first of wanted that the owner serves, skipping what it does not offer (when it listed
+    // its formats), into content.text; stops at a format left unanswered or a text too large.
+    void ReadFirstText(const QList<quint32>& wanted, const QList<quint32>& offered, ClipboardContent& content);
     // The clipboard converted to target: nothing when the owner refused or went silent.
     std::optional<Data> Convert(quint32 target, bool* tooLarge = nullptr);
     std::optional<Data> ReadProperty();
