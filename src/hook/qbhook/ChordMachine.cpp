@@ -38,6 +38,7 @@ KeyOutcome ChordMachine::OnKey(const KeyEventValues& event)
                     m_pressedInGrab.clear();
                     if (chord.holdsKeys) {
                         m_holding = outcome.startHold = true;
+                        outcome.holdInPlace = chord.holdsInPlace;
                         m_recordedDown.clear();
                     }
                     break;

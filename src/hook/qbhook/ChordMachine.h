@@ -28,12 +28,16 @@ struct GrabbedChord {
     unsigned state = 0; // modifier state without the lock bits
     HookMessage message;
     bool holdsKeys = false; // its press starts a hold
+    // The hold keeps the keys at the window in front, which keeps the focus for the hold's span (an
+    // expansion, not the search window that takes it).
+    bool holdsInPlace = false;
 };
 
 struct KeyOutcome {
     std::optional<HookMessage> message;
     bool forwardRelease = false; // send this release to the window that has the focus
     bool startHold = false;      // keep the keyboard grabbed: a hold began
+    bool holdInPlace = false;    // that hold's chord holdsInPlace
     bool record = false;         // the user's type-ahead: keep it for the replay
 };
 

@@ -122,36 +122,88 @@ void X11Hook::SendKeys(std::vector<QbHookKey> keys)
     Call([this, keys = std::move(keys)] {
         if (!m_xtest)
             return;
-        // WORKAROUND: keys synthesized while a client holds the keyboard go to that client. So the
-        // grab is let go for the span of the keys, the server grabbed meanwhile so that no other
-        // client's requests (the user's keys from a tool like xdotool) fall in between.
+        // WORKAROUND: keys synthesized while a client holds the keyboard (or a passive grab of the
+        // key) go to that client. So the grab is let go for the span of the keys, the server grabbed
+        // meanwhile so that no other client's requests (the user's keys from a tool like xdotool)
+        // fall in between.
         const bool grabbed = m_keyboardGrabbed;
-        if (grabbed) {
+        const Window keysAt = m_holdWindow;
+        if (grabbed || keysAt != 0)
             XGrabServer(m_display);
+        if (grabbed)
             XUngrabKeyboard(m_display, CurrentTime);
-        }
+        if (keysAt != 0)
+            UngrabKeysAt(keysAt);
         for (const QbHookKey& key : keys) {
             const KeyCode keycode =
                 key.keysym != 0 ? XKeysymToKeycode(m_display, key.keysym) : static_cast<KeyCode>(key.keycode);
             if (keycode != 0)
                 XTestFakeKeyEvent(m_display, keycode, key.down ? True : False, CurrentTime);
         }
-        if (grabbed) {
-            if (XGrabKeyboard(m_display, m_root, False, GrabModeAsync, GrabModeAsync, CurrentTime) != GrabSuccess) {
-                m_keyboardGrabbed = false; // nothing is held any more: replay what was
-                m_holdEnd = true;
-            }
-            XUngrabServer(m_display);
+        if (grabbed
+            && XGrabKeyboard(m_display, m_root, False, GrabModeAsync, GrabModeAsync, CurrentTime) != GrabSuccess) {
+            m_keyboardGrabbed = false; // nothing is held any more: replay what was
+            m_holdEnd = true;
         }
+        if (keysAt != 0 && !GrabKeysAt(keysAt)) {
+            m_holdWindow = 0;
+            m_holdEnd = true;
+        }
+        if (grabbed || keysAt != 0)
+            XUngrabServer(m_display);
         XSync(m_display, False);
     });
 }
 
-bool X11Hook::GrabForHold()
+bool X11Hook::GrabKeysAt(Window window)
 {
-    if (!m_xtest || XGrabKeyboard(m_display, m_root, False, GrabModeAsync, GrabModeAsync, CurrentTime) != GrabSuccess)
+    if (window == None || window == PointerRoot)
         return false;
+    // Every key under every modifier. The keyboard freezes at such a key's press until the hook has
+    // grabbed all of it (GrabKeyboardForHold), so that nothing typed meanwhile gets past.
+    const xcb_void_cookie_t cookie =
+        xcb_grab_key_checked(m_connection, 0, static_cast<xcb_window_t>(window), XCB_MOD_MASK_ANY, XCB_GRAB_ANY,
+                             XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC);
+    if (xcb_generic_error_t* error = xcb_request_check(m_connection, cookie)) {
+        std::free(error);
+        return false;
+    }
+    return true;
+}
+
+void X11Hook::UngrabKeysAt(Window window)
+{
+    const xcb_void_cookie_t cookie =
+        xcb_ungrab_key_checked(m_connection, XCB_GRAB_ANY, static_cast<xcb_window_t>(window), XCB_MOD_MASK_ANY);
+    std::free(xcb_request_check(m_connection, cookie));
+}
+
+void X11Hook::GrabKeyboardForHold()
+{
+    if (m_holdWindow == 0
+        || XGrabKeyboard(m_display, m_root, False, GrabModeAsync, GrabModeAsync, CurrentTime) != GrabSuccess)
+        return;
     m_keyboardGrabbed = true;
+    UngrabKeysAt(std::exchange(m_holdWindow, 0));
+}
+
+bool X11Hook::GrabForHold(bool inPlace)
+{
+    if (!m_xtest)
+        return false;
+    // WORKAROUND: GTK counts another client's grab of the keyboard as a loss of focus, and works
+    // through a change of focus at every grab and ungrab (a few milliseconds each, accessibility
+    // included). A passive grab of the keys at the window in front changes nothing there until the
+    // user types.
+    const Window focus = inPlace ? FocusWindow() : None;
+    m_holdWindow = 0;
+    if (GrabKeysAt(focus)) {
+        m_holdWindow = focus;
+    } else if (XGrabKeyboard(m_display, m_root, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess) {
+        m_keyboardGrabbed = true;
+    } else {
+        return false;
+    }
     m_holdMessageSent = false;
     m_holdEnd = false;
     m_releaseWanted = false;
@@ -160,11 +212,11 @@ bool X11Hook::GrabForHold()
     return true;
 }
 
-void X11Hook::StartHold()
+void X11Hook::StartHold(bool inPlace)
 {
-    // The chord's key holds the keyboard for now (its passive grab); an active grab taken before
-    // its release keeps it, so that no key typed after the chord can slip to the application.
-    if (m_suspended || !GrabForHold())
+    // The chord's key holds the keyboard for now (its passive grab); the hold's grab taken before
+    // its release keeps the keys, so that no key typed after the chord can slip to the application.
+    if (m_suspended || !GrabForHold(inPlace))
         m_machine.EndHold();
 }
 
@@ -174,7 +226,7 @@ void X11Hook::HoldKeys()
         if (m_ioError || m_machine.Holding())
             return;
         m_machine.BeginHold();
-        if (GrabForHold())
+        if (GrabForHold(false))
             m_holdMessageSent = true; // the program holds it: no message of ours to wait for
         else
             m_machine.EndHold();
@@ -207,8 +259,11 @@ void X11Hook::ReleaseHold(bool force)
         }
         if (m_keyboardGrabbed)
             XUngrabKeyboard(m_display, CurrentTime);
+        if (m_holdWindow != 0)
+            UngrabKeysAt(m_holdWindow);
     }
     m_keyboardGrabbed = false;
+    m_holdWindow = 0;
     m_holdEnd = false;
     m_releaseWanted = false;
     m_machine.EndHold();
@@ -439,6 +494,7 @@ void X11Hook::GrabChords()
         // The keys typed right after the search chord go to the search window once it is up.
         const bool holds =
             m_setup.holdTypeAhead && (message.number == QB_MSG_EXPAND || message.number == QB_MSG_SEARCH);
+        const bool inPlace = holds && message.number == QB_MSG_EXPAND;
         // A chord that holds the keys freezes the keyboard at its press (the server queues what
         // follows) until the hook has its own grab: keys typed right after it cannot slip out
         // between the end of the chord's grab and the start of the hold.
@@ -471,7 +527,7 @@ void X11Hook::GrabChords()
         }
         for (unsigned variant : held)
             m_grabs.emplace_back(chord.keycode, variant);
-        grabbed.push_back({chord.keycode, chord.state, message, holds});
+        grabbed.push_back({chord.keycode, chord.state, message, holds, inPlace});
     }
     xcb_flush(m_connection);
     m_machine = ChordMachine(std::move(grabbed), lockBits, m_heldModifiers);
@@ -532,11 +588,13 @@ void X11Hook::Handle(XEvent& event)
         const KeyOutcome outcome =
             m_machine.OnKey({event.type == KeyPress, event.xkey.keycode, event.xkey.state});
         if (outcome.startHold)
-            StartHold();
+            StartHold(outcome.holdInPlace);
+        if (outcome.record) {
+            m_typeAhead.push_back({event.xkey.keycode, event.type == KeyPress});
+            GrabKeyboardForHold();
+        }
         if (event.type == KeyPress && m_setup.holdTypeAhead)
             XAllowEvents(m_display, AsyncKeyboard, CurrentTime); // thaws a frozen keyboard, if any
-        if (outcome.record)
-            m_typeAhead.push_back({event.xkey.keycode, event.type == KeyPress});
         if (outcome.forwardRelease)
             ForwardRelease(event.xkey);
         if (outcome.message)

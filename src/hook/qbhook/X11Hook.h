@@ -95,8 +95,16 @@ private:
     void UngrabAll();
     void Loop();
     void Handle(XEvent& event);
-    void StartHold();
-    bool GrabForHold();
+    void StartHold(bool inPlace);
+    // Takes the hold's grab: inPlace, every key at the window that has the focus (a passive grab,
+    // which the window does not see as a loss of focus until a key is typed), else the keyboard.
+    bool GrabForHold(bool inPlace);
+    // A key typed during a hold in place: the keyboard is grabbed from now on, as in any hold, so
+    // that no release of a key typed ahead can go past the hold to the window.
+    void GrabKeyboardForHold();
+    // Checked requests: the window may be gone, another client may hold a key there.
+    bool GrabKeysAt(Window window);
+    void UngrabKeysAt(Window window);
     // Ends the hold and replays the type-ahead; unless forced, not while a key typed ahead is down.
     void ReleaseHold(bool force);
     void HandlePending();
@@ -143,6 +151,7 @@ private:
         bool press;
     };
     bool m_keyboardGrabbed = false;
+    Window m_holdWindow = 0; // the window whose keys the hold grabs, when it does not grab the keyboard
     bool m_holdMessageSent = false;
     bool m_holdEnd = false;      // end the hold once the events at hand are handled
     bool m_releaseWanted = false; // the program is done: end the hold once the type-ahead is up
