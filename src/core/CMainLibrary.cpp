@@ -154,7 +154,8 @@ TerminalPaste CMain::PasteKindInFront()
     return m_terminals.PasteOf(foreground.WindowClass(foreground.GetForegroundWindow()));
 }
 
-void CMain::PasteText(const QString& text, TerminalPaste how, const QString* restore, int capMs, bool restoreSecret)
+void CMain::PasteText(const QString& text, TerminalPaste how, const QString* restore, int capMs, bool restoreSecret,
+                      bool controlDown)
 {
     platform::IClipboardWriter& clipboard = *Platform().clipboardWriter;
     const bool primary = how == TerminalPaste::ShiftInsert;
@@ -166,6 +167,8 @@ void CMain::PasteText(const QString& text, TerminalPaste how, const QString* res
         SendKeys(platform::ShiftInsertKeys);
     else if (how == TerminalPaste::CtrlShiftV)
         SendKeys(platform::CtrlShiftVKeys);
+    else if (controlDown)
+        SendKeys(platform::PasteKeysControlDown);
     else
         SendKeys(platform::PasteKeys);
     // Until the application has its text, the user's clipboard stays away and the keys held stay held.
