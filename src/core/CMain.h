@@ -105,9 +105,9 @@ public:
     // clipboard (marked as passing when restore is given) and, for a terminal that pastes PRIMARY,
     // on PRIMARY too, whose own text comes back once the paste has fetched the text (capMs at
     // most); with restore, the clipboard gets *restore back then as well, marked secret when
-    // restoreSecret. controlDown: Ctrl+V's Ctrl is down already and comes up after the V.
+    // restoreSecret.
     void PasteText(const QString& text, TerminalPaste how, const QString* restore, int capMs,
-                   bool restoreSecret = false, bool controlDown = false);
+                   bool restoreSecret = false);
 
     // Pastes text into window as the expansion does, with the paste key of that window: the user's
     // clipboard text (and its secret mark) comes back afterwards. With no window, text is put on

@@ -98,12 +98,9 @@ int CMain::ResolveShortcut()
     const QString saved = clipboard.Text();
     clipboard.SetText(Sentinel, true);
     // Select the word before the caret (Ctrl+Shift+Left) and copy it (Ctrl+C); Ctrl is released
-    // first, whatever the user still holds. Ctrl then stays down until the paste's V, or comes up on
-    // its own where no paste follows: every key event costs the editor a turn of its loop (and,
-    // with accessibility on, a round trip to the accessibility bus), and the user's keys are held
-    // meanwhile.
+    // first, whatever the user still holds.
     SendKeys({{VK_CONTROL, true}, {VK_SHIFT, false}, {VK_CONTROL, false}, {VK_LEFT, false}, {VK_LEFT, true},
-              {VK_SHIFT, true}, {VK_C, false}, {VK_C, true}});
+              {VK_SHIFT, true}, {VK_C, false}, {VK_C, true}, {VK_CONTROL, true}});
     // The word is there once the editor has taken the clipboard from the sentinel; it is read on
     // the reader's own thread, so that an editor that never answers costs a bounded wait.
     QString word;
@@ -115,7 +112,6 @@ int CMain::ResolveShortcut()
             word = (*copied)->text;
     }
     if (word.isEmpty() || word == Sentinel) {
-        SendKeys({{VK_CONTROL, true}});
         clipboard.SetText(saved);
         return finish(0);
     }
@@ -125,7 +121,7 @@ int CMain::ResolveShortcut()
         // The selection collapses towards its anchor, the caret as it was: Right alone ends a
         // selection at its right end in every toolkit, while moving the other end back a word does
         // not always come back to the same place (GTK's word ends differ from its word starts).
-        SendKeys({{VK_CONTROL, true}, {VK_RIGHT, false}, {VK_RIGHT, true}});
+        SendKeys({{VK_RIGHT, false}, {VK_RIGHT, true}});
         clipboard.SetText(saved);
         return finish(0);
     }
@@ -134,10 +130,9 @@ int CMain::ResolveShortcut()
     if (!m_bAutoPasteShortcut) {
         // Not pasted: the text waits on the clipboard and the word stays selected, so the user's
         // own Ctrl+V puts it in place.
-        SendKeys({{VK_CONTROL, true}});
         clipboard.SetText(text);
         return finish(1);
     }
-    PasteText(text, TerminalPaste::None, &saved, within(ExpansionBoundMs), false, true);
+    PasteText(text, TerminalPaste::None, &saved, within(ExpansionBoundMs));
     return finish(1);
 }

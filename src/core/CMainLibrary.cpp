@@ -154,8 +154,7 @@ TerminalPaste CMain::PasteKindInFront()
     return m_terminals.PasteOf(foreground.WindowClass(foreground.GetForegroundWindow()));
 }
 
-void CMain::PasteText(const QString& text, TerminalPaste how, const QString* restore, int capMs, bool restoreSecret,
-                      bool controlDown)
+void CMain::PasteText(const QString& text, TerminalPaste how, const QString* restore, int capMs, bool restoreSecret)
 {
     platform::IClipboardWriter& clipboard = *Platform().clipboardWriter;
     const bool primary = how == TerminalPaste::ShiftInsert;
@@ -167,8 +166,6 @@ void CMain::PasteText(const QString& text, TerminalPaste how, const QString* res
         SendKeys(platform::ShiftInsertKeys);
     else if (how == TerminalPaste::CtrlShiftV)
         SendKeys(platform::CtrlShiftVKeys);
-    else if (controlDown)
-        SendKeys(platform::PasteKeysControlDown);
     else
         SendKeys(platform::PasteKeys);
     // Until the application has its text, the user's clipboard stays away and the keys held stay held.

@@ -35,8 +35,6 @@ struct KeyStep {
 
 // Ctrl+V: paste the clipboard into the focused window.
 inline constexpr KeyStep PasteKeys[] = {{VK_CONTROL, false}, {VK_V, false}, {VK_V, true}, {VK_CONTROL, true}};
-// Ctrl+V with Ctrl down already (the expansion's copy leaves it down): V, then Ctrl comes up.
-inline constexpr KeyStep PasteKeysControlDown[] = {{VK_V, false}, {VK_V, true}, {VK_CONTROL, true}};
 // The terminals' paste keys: Ctrl+Shift+V pastes the clipboard, Shift+Insert the PRIMARY selection.
 inline constexpr KeyStep CtrlShiftVKeys[] = {{VK_CONTROL, false}, {VK_SHIFT, false}, {VK_V, false},
                                              {VK_V, true},        {VK_SHIFT, true},   {VK_CONTROL, true}};

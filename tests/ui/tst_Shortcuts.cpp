@@ -44,21 +44,10 @@ QList<FakeKeyboard::Event> Keys(std::initializer_list<std::pair<int, bool>> keys
 }
 
 using namespace platform;
-// Ctrl stays down from the copy to whatever follows it.
 const auto CopyWord = Keys({{VK_CONTROL, true}, {VK_SHIFT, false}, {VK_CONTROL, false}, {VK_LEFT, false},
-                            {VK_LEFT, true}, {VK_SHIFT, true}, {VK_C, false}, {VK_C, true}});
-const auto Paste = Keys({{VK_V, false}, {VK_V, true}, {VK_CONTROL, true}});
-const auto ControlUp = Keys({{VK_CONTROL, true}});
-const auto SelectionBack = Keys({{VK_CONTROL, true}, {VK_RIGHT, false}, {VK_RIGHT, true}});
-
-// Whether every key that went down came up again: a key left down would go on modifying the user's typing.
-bool AllKeysUp(const QList<FakeKeyboard::Event>& events)
-{
-    QMap<int, bool> down;
-    for (const FakeKeyboard::Event& event : events)
-        down[event.vk] = !event.up;
-    return !down.values().contains(true);
-}
+                            {VK_LEFT, true}, {VK_SHIFT, true}, {VK_C, false}, {VK_C, true}, {VK_CONTROL, true}});
+const auto Paste = Keys({{VK_CONTROL, false}, {VK_V, false}, {VK_V, true}, {VK_CONTROL, true}});
+const auto SelectionBack = Keys({{VK_RIGHT, false}, {VK_RIGHT, true}});
 
 } // namespace
 
@@ -82,10 +71,10 @@ private slots:
             {"typed in capitals, case-sensitive", 1, "SIG", true, true, CopyWord + SelectionBack, {}, own},
             {"not a shortcut", 0, "sign", true, true, CopyWord + SelectionBack, {}, own},
             {"a trailing blank is part of the word", 0, "sig ", true, true, CopyWord + SelectionBack, {}, own},
-            {"nothing copied", 0, "", true, true, CopyWord + ControlUp, {}, own},
+            {"nothing copied", 0, "", true, true, CopyWord, {}, own},
             {"services off", 0, "sig", false, true, {}, {}, own},
             // Auto paste off: the text waits on the clipboard for the user's own paste.
-            {"auto paste off", 0, "sig", true, false, CopyWord + ControlUp, {}, replacement},
+            {"auto paste off", 0, "sig", true, false, CopyWord, {}, replacement},
         };
         for (const auto& c : cases) {
             ServiceFixture f;
@@ -101,7 +90,6 @@ private slots:
             f.dlg->OnResolveShortcutMsg();
 
             QVERIFY2(f.fakes.keyboard->events == c.keys, c.name);
-            QVERIFY2(AllKeysUp(f.fakes.keyboard->events), c.name);
             QCOMPARE(editor.pasted, c.pasted);
             // The replacement is on the clipboard only for a moment: marked so histories skip it.
             QVERIFY2(editor.pastedTransient == !c.pasted.isEmpty(), c.name);
