@@ -49,6 +49,15 @@ const auto CopyWord = Keys({{VK_CONTROL, true}, {VK_SHIFT, false}, {VK_CONTROL, 
 const auto Paste = Keys({{VK_CONTROL, false}, {VK_V, false}, {VK_V, true}, {VK_CONTROL, true}});
 const auto SelectionBack = Keys({{VK_RIGHT, false}, {VK_RIGHT, true}});
 
+// Whether every key that went down came up again: a key left down would go on modifying the user's typing.
+bool AllKeysUp(const QList<FakeKeyboard::Event>& events)
+{
+    QMap<int, bool> down;
+    for (const FakeKeyboard::Event& event : events)
+        down[event.vk] = !event.up;
+    return !down.values().contains(true);
+}
+
 } // namespace
 
 class TestShortcuts : public QObject {
@@ -90,6 +99,7 @@ private slots:
             f.dlg->OnResolveShortcutMsg();
 
             QVERIFY2(f.fakes.keyboard->events == c.keys, c.name);
+            QVERIFY2(AllKeysUp(f.fakes.keyboard->events), c.name);
             QCOMPARE(editor.pasted, c.pasted);
             // The replacement is on the clipboard only for a moment: marked so histories skip it.
             QVERIFY2(editor.pastedTransient == !c.pasted.isEmpty(), c.name);
