@@ -126,10 +126,17 @@ void X11Hook::SendKeys(std::vector<QbHookKey> keys)
         // key) go to that client. So the grab is let go for the span of the keys, the server grabbed
         // meanwhile so that no other client's requests (the user's keys from a tool like xdotool)
         // fall in between.
+        const bool held = m_keyboardGrabbed || m_holdWindow != 0;
+        if (held)
+            XGrabServer(m_display);
+        if (m_holdWindow != 0) {
+            // A key typed just now may have set off the passive grab, which would take these keys:
+            // its press is handled first (the whole keyboard is held from then on).
+            XSync(m_display, False);
+            HandlePending();
+        }
         const bool grabbed = m_keyboardGrabbed;
         const Window keysAt = m_holdWindow;
-        if (grabbed || keysAt != 0)
-            XGrabServer(m_display);
         if (grabbed)
             XUngrabKeyboard(m_display, CurrentTime);
         if (keysAt != 0)
@@ -149,7 +156,7 @@ void X11Hook::SendKeys(std::vector<QbHookKey> keys)
             m_holdWindow = 0;
             m_holdEnd = true;
         }
-        if (grabbed || keysAt != 0)
+        if (held)
             XUngrabServer(m_display);
         XSync(m_display, False);
     });
