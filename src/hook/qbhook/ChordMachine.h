@@ -11,7 +11,7 @@
 //   is released during the grab would never be seen released by the application; such releases
 //   are handed back to it (forwardRelease) so that it does not keep believing Ctrl or Alt is down.
 // A chord that holds the keys (the expand and search chords, when the program takes the type-ahead)
-// starts a hold at its press: the hook then keeps the keyboard grabbed past the chord, and every key
+// starts a hold at its press: the hook then keeps the keys grabbed past the chord, and every key
 // typed after the chord is recorded, to be replayed once the program is ready for it (EndHold).
 #include "hook/qbhook/HookMessage.h"
 #include "hook/qbhook/HookEvents.h"
@@ -36,7 +36,7 @@ struct GrabbedChord {
 struct KeyOutcome {
     std::optional<HookMessage> message;
     bool forwardRelease = false; // send this release to the window that has the focus
-    bool startHold = false;      // keep the keyboard grabbed: a hold began
+    bool startHold = false;      // keep the keys grabbed: a hold began
     bool holdInPlace = false;    // that hold's chord holdsInPlace
     bool record = false;         // the user's type-ahead: keep it for the replay
 };

@@ -139,13 +139,13 @@ private:
     Atom m_activeWindow = 0;
     TypedKeys m_typed;
     std::vector<Grab> m_grabs;          // every grab held on the server
-    std::vector<GrabbedChord> m_grabbed; // what they stand for
     ChordMachine m_machine;
 
     bool m_suspended = false;
     bool m_xtest = false;
 
-    // The hold: the keyboard grabbed past an expand chord, the user's keys recorded meanwhile.
+    // The hold: the keys grabbed past an expand chord (at the window in front, or the whole keyboard),
+    // the user's keys recorded meanwhile.
     struct RecordedKey {
         unsigned keycode;
         bool press;
