@@ -15,7 +15,10 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 #include <xcb/xcb.h>
 
 using namespace platform;
@@ -170,17 +173,109 @@ Exec=ed "a \\"b\\"" --at=%f%% %i %c)", {"ed", R"(a "b")", "--at=" + file + "%"}}
         xcb_destroy_window(m_connection, owner);
     }
 
-private:
-    xcb_window_t TakeClipboardSilently()
+    // Another application's text, read to be put back after an expansion or a paste: it comes with
+    // its mark, and an owner that never answers costs the program a moment, not Qt's seconds.
+    void WriterReadsWithABoundAndTheMark()
     {
-        // The test's own connection takes the clipboard and never reads its events, so no request is
-        // ever answered.
+        IClipboardWriter& writer = *m_services->clipboardWriter;
+        const struct {
+            const char* name;
+            bool primary, silent;
+            QByteArray hint;
+            QString text;
+        } cases[] = {
+            {"plain", false, false, {}, "plain"},
+            {"a password", false, false, "secret", "plain"},
+            {"PRIMARY", true, false, {}, "plain"},
+            {"an owner that never answers", false, true, {}, ""},
+        };
+        for (const auto& c : cases) {
+            const xcb_window_t owner = c.silent ? TakeClipboardSilently() : TakeClipboardSilently(c.primary);
+            std::atomic<bool> stop{false};
+            // The program's thread waits in the read, so the owner answers from a thread of its own.
+            std::thread serve;
+            if (!c.silent)
+                serve = std::thread([&] {
+                    while (!stop) {
+                        ServeWithoutListingTheMark(owner, "plain", c.hint);
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    }
+                });
+            QElapsedTimer took;
+            took.start();
+            bool secret = c.hint.isEmpty(); // the opposite of what the read must tell
+            const QString text = c.primary ? writer.PrimaryText() : writer.Text(&secret);
+            const qint64 ms = took.elapsed();
+            stop = true;
+            if (serve.joinable())
+                serve.join();
+            QVERIFY2(text == c.text, c.name);
+            QVERIFY2(c.primary || secret == !c.hint.isEmpty(), c.name);
+            QVERIFY2(ms < 1000, c.name);
+            xcb_destroy_window(m_connection, owner);
+            Sync(m_connection);
+        }
+        // The program's own text is read without asking anyone: asked through X, this thread could not
+        // answer. (Qt takes the clipboard once it has seen the test's owners go, with a later time.)
+        bool secret = false;
+        QVERIFY(QTest::qWaitFor([&] {
+            writer.SetText("ours", true);
+            return writer.Text(&secret) == QStringLiteral("ours");
+        }, 5000));
+        QVERIFY(secret);
+    }
+
+    // A read stuck on an owner that never answers gives way once another application has copied and
+    // a newer read waits: the newer one does not wait for the silent owner's time to run out.
+    void StuckReadGivesWayToANewerCopy()
+    {
+        const xcb_window_t silent = TakeClipboardSilently();
+        X11ClipboardReader reader;
+        std::optional<ClipboardContent> first;
+        reader.Read([&](const ClipboardContent& content) { first = content; });
+        // The first read is under way: its request has reached the silent owner.
+        QVERIFY(QTest::qWaitFor([&] { return AskedOf(silent); }, 5000));
+        const xcb_window_t owner = TakeClipboardSilently();
+        QTimer serve;
+        QObject::connect(&serve, &QTimer::timeout, [&] { ServeWithoutListingTheMark(owner, "newer", {}); });
+        serve.start(5);
+        QElapsedTimer took;
+        took.start();
+        const std::optional<ClipboardContent> second = ReadWith(reader, 10000, true);
+        QVERIFY(second.has_value());
+        QCOMPARE(second->text, QStringLiteral("newer"));
+        QVERIFY(first.has_value() && first->text.isEmpty());
+        QVERIFY(took.elapsed() < X11ClipboardReader::kStepTimeoutMs / 2);
+        xcb_destroy_window(m_connection, silent);
+        xcb_destroy_window(m_connection, owner);
+        Sync(m_connection);
+    }
+
+private:
+    xcb_window_t TakeClipboardSilently(bool primary = false)
+    {
+        // The test's own connection takes the clipboard (or PRIMARY) and never reads its events, so no
+        // request is answered unless the test serves them.
         const xcb_window_t window = xcb_generate_id(m_connection);
         xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, RootOf(m_connection), 0, 0, 1, 1, 0,
                           XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-        xcb_set_selection_owner(m_connection, window, Atom(m_connection, "CLIPBOARD"), XCB_CURRENT_TIME);
+        xcb_set_selection_owner(m_connection, window, primary ? xcb_atom_t(XCB_ATOM_PRIMARY) : Atom(m_connection, "CLIPBOARD"),
+                                XCB_CURRENT_TIME);
         Sync(m_connection);
         return window;
+    }
+
+    // Whether a request for the clipboard has reached owner (the requests to the test's other windows
+    // go unanswered, as to a silent owner).
+    bool AskedOf(xcb_window_t owner)
+    {
+        bool asked = false;
+        while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+            if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST)
+                asked = asked || reinterpret_cast<const xcb_selection_request_event_t*>(event)->owner == owner;
+            std::free(event);
+        }
+        return asked;
     }
 
     // Answers the requests for the clipboard that the test's own connection owns as a password manager

@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -24,10 +25,15 @@ quint32 EventType(const xcb_generic_event_t* event)
     return event->response_type & 0x7f;
 }
 
+// How often a wait for an owner's answer looks whether a newer read waits behind it.
+constexpr int kSupersededCheckMs = 20;
+
 // The next event of connection that wanted() accepts, waiting at most kStepTimeoutMs; null on a
-// timeout, a broken connection, or once stop is set (wakeFd then becomes readable).
-template <typename Wanted>
-xcb_generic_event_t* WaitFor(xcb_connection_t* connection, int wakeFd, const std::atomic<bool>& stop, Wanted wanted)
+// timeout, a broken connection, once stop is set (wakeFd then becomes readable), or once
+// superseded() says the wait is no longer worth it (asked every kSupersededCheckMs).
+template <typename Wanted, typename Superseded>
+xcb_generic_event_t* WaitFor(xcb_connection_t* connection, int wakeFd, const std::atomic<bool>& stop, Wanted wanted,
+                             Superseded superseded)
 {
     using namespace std::chrono;
     const auto deadline = steady_clock::now() + milliseconds(X11ClipboardReader::kStepTimeoutMs);
@@ -43,8 +49,14 @@ xcb_generic_event_t* WaitFor(xcb_connection_t* connection, int wakeFd, const std
         if (left <= 0)
             return nullptr;
         pollfd fds[2] = {{xcb_get_file_descriptor(connection), POLLIN, 0}, {wakeFd, POLLIN, 0}};
-        poll(fds, wakeFd >= 0 ? 2 : 1, int(left));
+        if (poll(fds, wakeFd >= 0 ? 2 : 1, int(std::min<qint64>(left, kSupersededCheckMs))) == 0 && superseded())
+            return nullptr;
     }
+}
+
+bool Never()
+{
+    return false;
 }
 
 } // namespace
@@ -66,6 +78,7 @@ X11ClipboardReader::X11ClipboardReader()
         m_root = screens.data->root;
         CreateWindow();
         m_clipboard = InternAtom(m_connection, "CLIPBOARD");
+        m_primary = XCB_ATOM_PRIMARY;
         m_targets = InternAtom(m_connection, "TARGETS");
         m_incr = InternAtom(m_connection, "INCR");
         m_hint = InternAtom(m_connection, kSecretMimeType);
@@ -111,12 +124,33 @@ void X11ClipboardReader::CreateWindow()
 
 void X11ClipboardReader::Read(std::function<void(const ClipboardContent&)> done)
 {
-    Queue({false, std::move(done)});
+    Queue({Kind::Everything, false, std::move(done)});
 }
 
 void X11ClipboardReader::ReadText(std::function<void(const ClipboardContent&)> done)
 {
-    Queue({true, std::move(done)});
+    Queue({Kind::TextOnly, false, std::move(done)});
+}
+
+std::optional<ClipboardContent> X11ClipboardReader::ReadNow(bool primary, bool withMark, int boundMs)
+{
+    // Shared with the reader's thread: an answer that comes after the bound lands here unread.
+    struct Answer {
+        std::mutex mutex;
+        std::condition_variable arrived;
+        std::optional<ClipboardContent> content;
+    };
+    auto answer = std::make_shared<Answer>();
+    Queue({withMark ? Kind::TextAndMark : Kind::TextAlone, primary,
+           [answer](const ClipboardContent& content) {
+               std::lock_guard<std::mutex> lock(answer->mutex);
+               answer->content = content;
+               answer->arrived.notify_all();
+           },
+           true});
+    std::unique_lock<std::mutex> lock(answer->mutex);
+    answer->arrived.wait_for(lock, std::chrono::milliseconds(boundMs), [&] { return answer->content.has_value(); });
+    return answer->content;
 }
 
 void X11ClipboardReader::Queue(Request request)
@@ -140,9 +174,15 @@ void X11ClipboardReader::Run()
             request = std::move(m_requests.front());
             m_requests.pop_front();
         }
-        const ClipboardContent content = request.textOnly ? ReadTextOnly() : ReadClipboard();
+        m_selection = request.primary ? m_primary : m_clipboard;
+        const ClipboardContent content = request.kind == Kind::Everything ? ReadClipboard()
+                                         : ReadTextOnly(request.kind == Kind::TextAndMark);
         if (m_stop)
             return;
+        if (request.onThread) {
+            request.done(content);
+            continue;
+        }
         QMetaObject::invokeMethod(
             m_context.get(), [done = std::move(request.done), content] { done(content); }, Qt::QueuedConnection);
     }
@@ -159,12 +199,19 @@ bool X11ClipboardReader::BeginRead()
     return true;
 }
 
-ClipboardContent X11ClipboardReader::ReadTextOnly()
+ClipboardContent X11ClipboardReader::ReadTextOnly(bool withMark)
 {
     ClipboardContent content;
+    if (!BeginRead())
+        return content;
+    if (withMark) {
+        const std::optional<Data> hint = Convert(m_hint);
+        if (m_ownerSilent)
+            return content;
+        content.secret = hint && IsSecretMark(hint->bytes);
+    }
     // Every toolkit serves UTF-8 text; an owner that refuses it is asked for Latin-1.
-    if (BeginRead())
-        ReadFirstText({m_utf8, XCB_ATOM_STRING}, {}, content);
+    ReadFirstText({m_utf8, XCB_ATOM_STRING}, {}, content);
     return content;
 }
 
@@ -226,14 +273,39 @@ QString X11ClipboardReader::Decoded(Data data)
 std::optional<X11ClipboardReader::Data> X11ClipboardReader::Convert(quint32 target, bool* tooLarge)
 {
     xcb_delete_property(m_connection, m_window, m_property);
-    xcb_convert_selection(m_connection, m_window, m_clipboard, target, m_property, XCB_CURRENT_TIME);
+    // The owner the request goes to, asked in the same breath: an owner that does not answer while
+    // another has taken the selection since, and a newer read waits, is given up at once.
+    const xcb_get_selection_owner_cookie_t asked = xcb_get_selection_owner(m_connection, m_selection);
+    xcb_convert_selection(m_connection, m_window, m_selection, target, m_property, XCB_CURRENT_TIME);
     xcb_flush(m_connection);
-    xcb_generic_event_t* event = WaitFor(m_connection, m_wake[0], m_stop, [&](const xcb_generic_event_t* e) {
-        if (EventType(e) != XCB_SELECTION_NOTIFY)
-            return false;
-        const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(e);
-        return notify->requestor == m_window && notify->selection == m_clipboard && notify->target == target;
-    });
+    std::optional<xcb_window_t> askedOwner;
+    const auto ownerOf = [this](xcb_get_selection_owner_cookie_t cookie) {
+        xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(m_connection, cookie, nullptr);
+        const xcb_window_t owner = reply ? reply->owner : XCB_NONE;
+        std::free(reply);
+        return owner;
+    };
+    const auto superseded = [&] {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_requests.empty())
+                return false;
+        }
+        if (!askedOwner)
+            askedOwner = ownerOf(asked);
+        return ownerOf(xcb_get_selection_owner(m_connection, m_selection)) != *askedOwner;
+    };
+    xcb_generic_event_t* event = WaitFor(
+        m_connection, m_wake[0], m_stop,
+        [&](const xcb_generic_event_t* e) {
+            if (EventType(e) != XCB_SELECTION_NOTIFY)
+                return false;
+            const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(e);
+            return notify->requestor == m_window && notify->selection == m_selection && notify->target == target;
+        },
+        superseded);
+    if (!askedOwner)
+        xcb_discard_reply(m_connection, asked.sequence);
     if (!event) {
         m_ownerSilent = true;
         return std::nullopt;
@@ -292,7 +364,7 @@ std::optional<X11ClipboardReader::Data> X11ClipboardReader::ReadIncrementally(qu
                 return false;
             const auto* change = reinterpret_cast<const xcb_property_notify_event_t*>(e);
             return change->window == m_window && change->atom == m_property && change->state == XCB_PROPERTY_NEW_VALUE;
-        });
+        }, Never);
         if (!event)
             return std::nullopt;
         std::free(event);

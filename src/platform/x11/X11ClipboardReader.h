@@ -28,6 +28,10 @@ public:
 
     void Read(std::function<void(const ClipboardContent&)> done) override;
     void ReadText(std::function<void(const ClipboardContent&)> done) override;
+    // The text of CLIPBOARD (or PRIMARY) to be put back later, with the password managers' mark
+    // when withMark: unlike Read, a marked text is read too, since it is never kept. Waits at most
+    // boundMs on the calling thread; nothing when the owner has not answered by then.
+    std::optional<ClipboardContent> ReadNow(bool primary, bool withMark, int boundMs);
 
     // An owner that has not answered or sent the next piece within this time has given up.
     static constexpr int kStepTimeoutMs = 2000;
@@ -37,9 +41,12 @@ public:
 
 private:
     using Done = std::function<void(const ClipboardContent&)>;
+    enum class Kind { Everything, TextOnly, TextAndMark, TextAlone };
     struct Request {
-        bool textOnly = false;
+        Kind kind = Kind::Everything;
+        bool primary = false;
         Done done;
+        bool onThread = false; // done runs on the reader's thread (ReadNow), not the caller's loop
     };
     struct Data {
         quint32 type = 0;
@@ -52,8 +59,9 @@ private:
     // Drops answers left over from a read that gave up; false without a connection.
     bool BeginRead();
     ClipboardContent ReadClipboard();
-    // The text alone, asked for as UTF-8 (Latin-1 when refused): ReadText.
-    ClipboardContent ReadTextOnly();
+    // The text alone, asked for as UTF-8 (Latin-1 when refused): ReadText; with the mark asked for
+    // first when withMark, the text read whether marked or not: ReadNow.
+    ClipboardContent ReadTextOnly(bool withMark = false);
     // The first of wanted that the owner serves, skipping what it does not offer (when it listed
     // its formats), into content.text; stops at a format left unanswered or a text too large.
     void ReadFirstText(const QList<quint32>& wanted, const QList<quint32>& offered, ClipboardContent& content);
@@ -67,6 +75,8 @@ private:
     bool m_ownerSilent = false; // the owner did not answer a conversion in time
     quint32 m_root = 0;
     quint32 m_window = 0;
+    quint32 m_selection = 0; // the selection of the read under way: CLIPBOARD or PRIMARY
+    quint32 m_primary = 0;
     quint32 m_clipboard = 0, m_targets = 0, m_incr = 0, m_hint = 0, m_property = 0;
     quint32 m_utf8 = 0, m_mimeUtf8 = 0, m_text = 0, m_mimeText = 0;
 

@@ -7,9 +7,13 @@
 namespace platform {
 
 namespace {
+// Set on the texts this program puts on the clipboard, to know them from another application's.
+constexpr const char* kOwnText = "quillboxOwnText";
+
 QMimeData* TextData(const QString& text, bool secret)
 {
     auto* data = new QMimeData;
+    data->setProperty(kOwnText, true);
     data->setText(text);
     // Offered by name as well: GTK asks for it first, and a paste served at once saves the
     // application a second request.
@@ -35,16 +39,28 @@ void X11ClipboardWriter::SetPrimaryText(const QString& text, bool secret)
 
 QString X11ClipboardWriter::PrimaryText()
 {
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Selection);
-    return data && data->hasText() ? data->text() : QString();
+    return Read(true, nullptr);
 }
 
 QString X11ClipboardWriter::Text(bool* secret)
 {
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+    return Read(false, secret);
+}
+
+QString X11ClipboardWriter::Read(bool primary, bool* secret)
+{
+    // Qt hands out the program's own text when the X server names its window as the owner (asked
+    // without a word to any application); another application's is only a promise to ask it.
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData(primary ? QClipboard::Selection : QClipboard::Clipboard);
+    if (data && data->property(kOwnText).toBool()) {
+        if (secret)
+            *secret = data && IsSecretMark(data->data(QString::fromLatin1(kSecretMimeType)));
+        return data && data->hasText() ? data->text() : QString();
+    }
+    const std::optional<ClipboardContent> content = m_reader.ReadNow(primary, secret != nullptr, kReadBoundMs);
     if (secret)
-        *secret = data && IsSecretMark(data->data(QString::fromLatin1(kSecretMimeType)));
-    return data && data->hasText() ? data->text() : QString();
+        *secret = content && content->secret;
+    return content ? content->text : QString();
 }
 
 } // namespace platform
