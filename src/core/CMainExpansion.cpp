@@ -48,7 +48,8 @@ int ResolveTypedShortcut(CMain& main, TerminalPaste how, int capMs, QString* use
         const QString text = record->text;
         *used = record->shortcut;
         platform::IClipboardWriter& clipboard = *main.Platform().clipboardWriter;
-        const QString saved = clipboard.Text();
+        bool secret = false;
+        const QString saved = clipboard.Text(&secret);
         std::vector<platform::KeyStep> erase;
         for (qsizetype n = word.toUcs4().size(); n > 0; --n)
             erase.insert(erase.end(), {{platform::VK_BACK, false}, {platform::VK_BACK, true}});
@@ -60,7 +61,7 @@ int ResolveTypedShortcut(CMain& main, TerminalPaste how, int capMs, QString* use
                 clipboard.SetPrimaryText(text);
             return 1;
         }
-        main.PasteText(text, how, &saved, capMs);
+        main.PasteText(text, how, &saved, capMs, secret);
         return 1;
     }
     return 0;
@@ -95,7 +96,9 @@ int CMain::ResolveShortcut()
             m_search.RecordUse(search::Kind::Shortcut, used);
         return finish(result);
     }
-    const QString saved = clipboard.Text();
+    // A password manager's mark goes back with the text, so that no history keeps it then.
+    bool secret = false;
+    const QString saved = clipboard.Text(&secret);
     clipboard.SetText(Sentinel, true);
     // Select the word before the caret (Ctrl+Shift+Left) and copy it (Ctrl+C); Ctrl is released
     // first, whatever the user still holds.
@@ -112,7 +115,7 @@ int CMain::ResolveShortcut()
             word = (*copied)->text;
     }
     if (word.isEmpty() || word == Sentinel) {
-        clipboard.SetText(saved);
+        clipboard.SetText(saved, secret);
         return finish(0);
     }
 
@@ -122,7 +125,7 @@ int CMain::ResolveShortcut()
         // selection at its right end in every toolkit, while moving the other end back a word does
         // not always come back to the same place (GTK's word ends differ from its word starts).
         SendKeys({{VK_RIGHT, false}, {VK_RIGHT, true}});
-        clipboard.SetText(saved);
+        clipboard.SetText(saved, secret);
         return finish(0);
     }
     const QString text = record->text;
@@ -133,6 +136,6 @@ int CMain::ResolveShortcut()
         clipboard.SetText(text);
         return finish(1);
     }
-    PasteText(text, TerminalPaste::None, &saved, within(ExpansionBoundMs));
+    PasteText(text, TerminalPaste::None, &saved, within(ExpansionBoundMs), secret);
     return finish(1);
 }
