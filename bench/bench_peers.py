@@ -52,6 +52,9 @@ What each figure measures:
   gets the "c" of the expansion's Ctrl+C and never answers a request. Meanwhile another connection
   pings the tray icon (_NET_WM_PING) without pause; the longest answer is the figure. The user's
   text "comes back" when the clipboard reads it after the expansion.
+* silent owner holding the user's clipboard: a window of this script owns CLIPBOARD and never
+  answers when the chord comes (an application hung after a copy). The same pings; the run is right
+  when the shortcut is expanded all the same (the user's text cannot come back: it was never served).
 * idle: both programs idle on the display at the same time; CPU (utime + stime of the whole
   process) and wake-ups (context switches of all its threads) over idle_seconds.
 """
@@ -554,6 +557,39 @@ def bench_silent_owner(b: Bench, table: Table, qb, editor: Editor) -> None:
     s.set_clipboard(SAVED)
 
 
+def bench_silent_saved(b: Bench, table: Table, qb, editor: Editor) -> None:
+    """The user's clipboard owned by an application that never answers when the chord comes."""
+    s = b.s
+    copier = SilentCopier(s.display)
+    editor.activate()
+    editor.clear()
+    editor.type("x " + SHORTCUT)
+    copier.conn.x.XSetSelectionOwner(copier.conn.d, copier.clipboard, copier.window, 0)
+    copier.conn.x.XFlush(copier.conn.d)
+    b.settle(time.monotonic() - QUIET)
+    pings = PingLoop(s.display, qb.tray_window)
+    try:
+        pings.start()
+        time.sleep(0.5)
+        start = time.monotonic()
+        sent = b.xdotool("key", "--clearmodifiers", QB_CHORD)
+        b.settle(start, SILENT_BOUND)
+        pings.running = False
+        worst = pings.worst(start, time.monotonic())
+        unanswered = pings.unanswered
+    finally:
+        pings.stop()
+        copier.stop()
+    changes = b.events.since(start)
+    text = editor.read_text()
+    ended = f"the text complete {(changes[-1] - sent) * 1000:.0f} ms after xdotool exited" if changes else "no text change"
+    table.note("silent owner holding the user's clipboard", "Quillbox",
+               f"longest ping answer {worst * 1000:.0f} ms ({unanswered} unanswered); "
+               f"{'expanded' if text == 'x ' + TEXT else 'NOT expanded: ' + repr(text)}, {ended}",
+               "ping <= 500, expanded")
+    s.set_clipboard(SAVED)
+
+
 def bench_capture_quillbox(s: Session, qb, runs: int):
     owner = ClipboardOwner(s.display)
     asks, kept = [], []
@@ -704,6 +740,7 @@ def run_all(s, table, qb, bus, events, owners, missing, gedit_missing, runs, idl
     bench_type_ahead(b, table, mousepad, TYPE_AHEAD_RUNS, runs if autokey else 0)
     print(f"silent owner ({time.monotonic() - began:.0f} s)", flush=True)
     bench_silent_owner(b, table, qb, mousepad)
+    bench_silent_saved(b, table, qb, mousepad)
     mousepad.close()
     if autokey:
         s.stop_process(autokey)
