@@ -215,14 +215,18 @@ Exec=ed "a \\"b\\"" --at=%f%% %i %c)", {"ed", R"(a "b")", "--at=" + file + "%"}}
             xcb_destroy_window(m_connection, owner);
             Sync(m_connection);
         }
-        // The program's own text is read without asking anyone: asked through X, this thread could not
-        // answer. (Qt takes the clipboard once it has seen the test's owners go, with a later time.)
+        // The program's own text, put there by the expansion or copied from one of its own fields, is read
+        // without asking anyone: asked through X, this thread could not answer. (Qt takes the clipboard
+        // once it has seen the test's owners go, with a later time.)
         bool secret = false;
         QVERIFY(QTest::qWaitFor([&] {
             writer.SetText("ours", true);
             return writer.Text(&secret) == QStringLiteral("ours");
         }, 5000));
         QVERIFY(secret);
+        QGuiApplication::clipboard()->setText("from a field");
+        QCOMPARE(writer.Text(&secret), QStringLiteral("from a field"));
+        QVERIFY(!secret);
     }
 
     // A read stuck on an owner that never answers gives way once another application has copied and

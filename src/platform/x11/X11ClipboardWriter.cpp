@@ -7,13 +7,9 @@
 namespace platform {
 
 namespace {
-// Set on the texts this program puts on the clipboard, to know them from another application's.
-constexpr const char* kOwnText = "quillboxOwnText";
-
 QMimeData* TextData(const QString& text, bool secret)
 {
     auto* data = new QMimeData;
-    data->setProperty(kOwnText, true);
     data->setText(text);
     // Offered by name as well: GTK asks for it first, and a paste served at once saves the
     // application a second request.
@@ -49,10 +45,11 @@ QString X11ClipboardWriter::Text(bool* secret)
 
 QString X11ClipboardWriter::Read(bool primary, bool* secret)
 {
-    // Qt hands out the program's own text when the X server names its window as the owner (asked
-    // without a word to any application); another application's is only a promise to ask it.
+    // Qt hands out the program's own data (this writer's, or a copy from one of its text fields) when
+    // the X server names Qt's window as the owner, asking no application; another application's is
+    // Qt's internal stand-in, which would ask its owner with Qt's own waits of seconds.
     const QMimeData* data = QGuiApplication::clipboard()->mimeData(primary ? QClipboard::Selection : QClipboard::Clipboard);
-    if (data && data->property(kOwnText).toBool()) {
+    if (data && !data->inherits("QInternalMimeData")) {
         if (secret)
             *secret = data && IsSecretMark(data->data(QString::fromLatin1(kSecretMimeType)));
         return data && data->hasText() ? data->text() : QString();
