@@ -511,6 +511,23 @@ def xdotool_lag(b: Bench, table: Table, window: SilentCopier) -> None:
     table.add("the chord's last key event -> xdotool key exits", "xdotool", lags)
 
 
+def chord_while_pinging(b: Bench, qb, until):
+    """Sends the expand chord while another connection pings the tray without pause; until(start)
+    waits for the end and returns a time. (xdotool's exit, until's time, the longest ping answer in
+    s, the pings left unanswered.)"""
+    pings = PingLoop(b.s.display, qb.tray_window)
+    try:
+        pings.start()
+        time.sleep(0.5)
+        start = time.monotonic()
+        sent = b.xdotool("key", "--clearmodifiers", QB_CHORD)
+        end = until(start)
+        pings.running = False
+        return sent, end, pings.worst(start, time.monotonic()), pings.unanswered
+    finally:
+        pings.stop()
+
+
 def bench_silent_owner(b: Bench, table: Table, qb, editor: Editor) -> None:
     s = b.s
     s.set_clipboard(SAVED)
@@ -518,13 +535,9 @@ def bench_silent_owner(b: Bench, table: Table, qb, editor: Editor) -> None:
     s.activate(copier.window)
     xdotool_lag(b, table, copier)
     copier.start()
-    pings = PingLoop(s.display, qb.tray_window)
-    try:
-        pings.start()
-        time.sleep(0.5)
-        start = time.monotonic()
-        sent = b.xdotool("key", "--clearmodifiers", QB_CHORD)
 
+    def ended(start):
+        """When the clipboard changed owner after the silent copy: the expansion over."""
         def restored():
             return copier.took and any(c[0] > copier.took and c[2] != copier.window for c in b.owners.changes)
         try:
@@ -533,11 +546,10 @@ def bench_silent_owner(b: Bench, table: Table, qb, editor: Editor) -> None:
         except HarnessError:
             end = time.monotonic()
         time.sleep(0.5)
-        pings.running = False
-        worst = pings.worst(start, time.monotonic())
-        unanswered = pings.unanswered
+        return end
+    try:
+        sent, end, worst, unanswered = chord_while_pinging(b, qb, ended)
     finally:
-        pings.stop()
         copier.stop()
     try:
         try:
@@ -567,18 +579,9 @@ def bench_silent_saved(b: Bench, table: Table, qb, editor: Editor) -> None:
     copier.conn.x.XSetSelectionOwner(copier.conn.d, copier.clipboard, copier.window, 0)
     copier.conn.x.XFlush(copier.conn.d)
     b.settle(time.monotonic() - QUIET)
-    pings = PingLoop(s.display, qb.tray_window)
     try:
-        pings.start()
-        time.sleep(0.5)
-        start = time.monotonic()
-        sent = b.xdotool("key", "--clearmodifiers", QB_CHORD)
-        b.settle(start, SILENT_BOUND)
-        pings.running = False
-        worst = pings.worst(start, time.monotonic())
-        unanswered = pings.unanswered
+        sent, start, worst, unanswered = chord_while_pinging(b, qb, lambda start: b.settle(start, SILENT_BOUND) or start)
     finally:
-        pings.stop()
         copier.conn.close()   # never started: it reads no event, so it answers no request
     changes = b.events.since(start)
     text = editor.read_text()
