@@ -141,7 +141,7 @@ std::optional<ClipboardContent> X11ClipboardReader::ReadNow(bool primary, bool w
         std::optional<ClipboardContent> content;
     };
     auto answer = std::make_shared<Answer>();
-    Queue({withMark ? Kind::TextAndMark : Kind::TextAlone, primary,
+    Queue({withMark ? Kind::TextAndMark : Kind::TextOnly, primary,
            [answer](const ClipboardContent& content) {
                std::lock_guard<std::mutex> lock(answer->mutex);
                answer->content = content;

@@ -41,7 +41,7 @@ public:
 
 private:
     using Done = std::function<void(const ClipboardContent&)>;
-    enum class Kind { Everything, TextOnly, TextAndMark, TextAlone };
+    enum class Kind { Everything, TextOnly, TextAndMark };
     struct Request {
         Kind kind = Kind::Everything;
         bool primary = false;
