@@ -147,8 +147,7 @@ void X11Hook::SendKeys(std::vector<QbHookKey> keys)
             if (keycode != 0)
                 XTestFakeKeyEvent(m_display, keycode, key.down ? True : False, CurrentTime);
         }
-        if (grabbed
-            && XGrabKeyboard(m_display, m_root, False, GrabModeAsync, GrabModeAsync, CurrentTime) != GrabSuccess) {
+        if (grabbed && !GrabKeyboard()) {
             m_keyboardGrabbed = false; // nothing is held any more: replay what was
             m_holdEnd = true;
         }
@@ -160,6 +159,11 @@ void X11Hook::SendKeys(std::vector<QbHookKey> keys)
             XUngrabServer(m_display);
         XSync(m_display, False);
     });
+}
+
+bool X11Hook::GrabKeyboard()
+{
+    return XGrabKeyboard(m_display, m_root, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
 }
 
 bool X11Hook::GrabKeysAt(Window window)
@@ -187,8 +191,7 @@ void X11Hook::UngrabKeysAt(Window window)
 
 void X11Hook::GrabKeyboardForHold()
 {
-    if (m_holdWindow == 0
-        || XGrabKeyboard(m_display, m_root, False, GrabModeAsync, GrabModeAsync, CurrentTime) != GrabSuccess)
+    if (m_holdWindow == 0 || !GrabKeyboard())
         return;
     m_keyboardGrabbed = true;
     UngrabKeysAt(std::exchange(m_holdWindow, 0));
@@ -206,7 +209,7 @@ bool X11Hook::GrabForHold(bool inPlace)
     m_holdWindow = 0;
     if (GrabKeysAt(focus)) {
         m_holdWindow = focus;
-    } else if (XGrabKeyboard(m_display, m_root, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess) {
+    } else if (GrabKeyboard()) {
         m_keyboardGrabbed = true;
     } else {
         return false;

@@ -102,6 +102,8 @@ private:
     // A key typed during a hold in place: the keyboard is grabbed from now on, as in any hold, so
     // that no release of a key typed ahead can go past the hold to the window.
     void GrabKeyboardForHold();
+    // The whole keyboard, for the hook's own window (asynchronous: nothing freezes).
+    bool GrabKeyboard();
     // Checked requests: the window may be gone, another client may hold a key there.
     bool GrabKeysAt(Window window);
     void UngrabKeysAt(Window window);

@@ -78,7 +78,6 @@ X11ClipboardReader::X11ClipboardReader()
         m_root = screens.data->root;
         CreateWindow();
         m_clipboard = InternAtom(m_connection, "CLIPBOARD");
-        m_primary = XCB_ATOM_PRIMARY;
         m_targets = InternAtom(m_connection, "TARGETS");
         m_incr = InternAtom(m_connection, "INCR");
         m_hint = InternAtom(m_connection, kSecretMimeType);
@@ -174,7 +173,7 @@ void X11ClipboardReader::Run()
             request = std::move(m_requests.front());
             m_requests.pop_front();
         }
-        m_selection = request.primary ? m_primary : m_clipboard;
+        m_selection = request.primary ? quint32(XCB_ATOM_PRIMARY) : m_clipboard;
         const ClipboardContent content = request.kind == Kind::Everything ? ReadClipboard()
                                          : ReadTextOnly(request.kind == Kind::TextAndMark);
         if (m_stop)

@@ -76,7 +76,6 @@ private:
     quint32 m_root = 0;
     quint32 m_window = 0;
     quint32 m_selection = 0; // the selection of the read under way: CLIPBOARD or PRIMARY
-    quint32 m_primary = 0;
     quint32 m_clipboard = 0, m_targets = 0, m_incr = 0, m_hint = 0, m_property = 0;
     quint32 m_utf8 = 0, m_mimeUtf8 = 0, m_text = 0, m_mimeText = 0;
 

@@ -51,8 +51,8 @@ QString X11ClipboardWriter::Read(bool primary, bool* secret)
     const QMimeData* data = QGuiApplication::clipboard()->mimeData(primary ? QClipboard::Selection : QClipboard::Clipboard);
     if (data && !data->inherits("QInternalMimeData")) {
         if (secret)
-            *secret = data && IsSecretMark(data->data(QString::fromLatin1(kSecretMimeType)));
-        return data && data->hasText() ? data->text() : QString();
+            *secret = IsSecretMark(data->data(QString::fromLatin1(kSecretMimeType)));
+        return data->hasText() ? data->text() : QString();
     }
     const std::optional<ClipboardContent> content = m_reader.ReadNow(primary, secret != nullptr, kReadBoundMs);
     if (secret)
