@@ -87,7 +87,11 @@ def records(out):
         return []
     names = sorted((n for n in os.listdir(folder) if n.startswith(stem + ".") and not n.endswith(".part")),
                    key=lambda n: int(n.rsplit(".", 1)[1]))
-    return [open(os.path.join(folder, n), encoding="utf-8").read().splitlines() for n in names]
+
+    def lines(name):
+        with open(os.path.join(folder, name), encoding="utf-8") as f:
+            return f.read().splitlines()
+    return [lines(n) for n in names]
 
 
 class Session:
@@ -230,8 +234,13 @@ class Session:
     # -- windows -----------------------------------------------------------------------------
 
     def search(self, *args):
-        out = self.run(["xdotool", "search", *args], check=False).stdout.decode()
-        return [int(w) for w in out.split() if w.isdigit()]
+        # xdotool walks the window tree and ends on the first window that vanishes under it (BadWindow),
+        # printing nothing: a window a program creates and destroys meanwhile is no answer, so ask again.
+        for _ in range(50):
+            result = self.run(["xdotool", "search", *args], check=False)
+            if result.returncode == 0 or b"BadWindow" not in result.stderr:
+                break
+        return [int(w) for w in result.stdout.decode().split() if w.isdigit()]
 
     def window_info(self, wid):
         """Geometry and state of a window; None when it is gone."""
