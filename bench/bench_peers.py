@@ -579,8 +579,13 @@ def bench_silent_saved(b: Bench, table: Table, qb, editor: Editor) -> None:
     copier.conn.x.XSetSelectionOwner(copier.conn.d, copier.clipboard, copier.window, 0)
     copier.conn.x.XFlush(copier.conn.d)
     b.settle(time.monotonic() - QUIET)
+
+    def settled(start):
+        """The expansion over: the text and the clipboard quiet since the chord."""
+        b.settle(start, SILENT_BOUND)
+        return start
     try:
-        sent, start, worst, unanswered = chord_while_pinging(b, qb, lambda start: b.settle(start, SILENT_BOUND) or start)
+        sent, start, worst, unanswered = chord_while_pinging(b, qb, settled)
     finally:
         copier.conn.close()   # never started: it reads no event, so it answers no request
     changes = b.events.since(start)

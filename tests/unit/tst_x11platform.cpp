@@ -190,7 +190,7 @@ Exec=ed "a \\"b\\"" --at=%f%% %i %c)", {"ed", R"(a "b")", "--at=" + file + "%"}}
             {"an owner that never answers", false, true, {}, ""},
         };
         for (const auto& c : cases) {
-            const xcb_window_t owner = c.silent ? TakeClipboardSilently() : TakeClipboardSilently(c.primary);
+            const xcb_window_t owner = TakeClipboardSilently(c.primary);
             std::atomic<bool> stop{false};
             // The program's thread waits in the read, so the owner answers from a thread of its own.
             std::thread serve;

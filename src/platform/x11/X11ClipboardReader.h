@@ -61,7 +61,7 @@ private:
     ClipboardContent ReadClipboard();
     // The text alone, asked for as UTF-8 (Latin-1 when refused): ReadText; with the mark asked for
     // first when withMark, the text read whether marked or not: ReadNow.
-    ClipboardContent ReadTextOnly(bool withMark = false);
+    ClipboardContent ReadTextOnly(bool withMark);
     // The first of wanted that the owner serves, skipping what it does not offer (when it listed
     // its formats), into content.text; stops at a format left unanswered or a text too large.
     void ReadFirstText(const QList<quint32>& wanted, const QList<quint32>& offered, ClipboardContent& content);
